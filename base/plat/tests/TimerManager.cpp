@@ -1,0 +1,202 @@
+#include <plat/TimerManager.h>
+
+#include <plat/time.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace plat;
+
+namespace {
+
+const int64_t Ms = TimeUnitsPerMs;
+
+// A monotonic clock the test moves by hand; it can report one jump.
+struct ManualClock : MonotonicClock {
+  int64_t t = 1000 * Ms;
+  bool jumpNext = false;
+  int64_t lastBound = 0;
+  int64_t now(int64_t bound, bool* jumped) override
+  {
+    lastBound = bound;
+    *jumped = jumpNext;
+    jumpNext = false;
+    return t;
+  }
+};
+
+struct Recorder : Timer::Callback, TimerManager::SleepObserver {
+  std::vector<std::string> runs;
+  std::vector<int> sleeps;
+  std::function<bool(Timer*)> action;
+  std::vector<std::pair<Timer*, std::string>> names;
+
+  std::string nameOf(Timer* t)
+  {
+    for (auto& n : names)
+      if (n.first == t)
+        return n.second;
+    return "?";
+  }
+  bool timerCallback(Timer* t) override
+  {
+    runs.push_back(nameOf(t));
+    return action ? action(t) : false;
+  }
+  void sleepTimeChanged(int ms) override { sleeps.push_back(ms); }
+};
+
+class TimerTest : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    setMonotonicClock(&clock);
+    mgr.setSleepObserver(&rec);
+  }
+  void TearDown() override { setMonotonicClock(nullptr); }
+
+  ManualClock clock;
+  TimerManager mgr;
+  Recorder rec;
+};
+
+} // namespace
+
+TEST_F(TimerTest, EqualExpiriesRunInStartOrderAndObserverSeesFirst)
+{
+  Timer a(&rec), b(&rec), c(&rec);
+  rec.names = {{&a, "a"}, {&b, "b"}, {&c, "c"}};
+  a.start(50);
+  b.start(50);
+  c.start(20);
+  // Told when a timer became first: a (50 ms), then c (20 ms).
+  EXPECT_EQ(rec.sleeps, (std::vector<int>{50, 20}));
+  clock.t += 50 * Ms;
+  mgr.process();
+  EXPECT_EQ(rec.runs, (std::vector<std::string>{"c", "a", "b"}));
+  EXPECT_EQ(rec.sleeps.back(), -1);
+  EXPECT_FALSE(a.isStarted());
+}
+
+TEST_F(TimerTest, SleepTimeRoundsUpAndNotDueYet)
+{
+  Timer a(&rec);
+  a.start(10);
+  clock.t += 10 * Ms - 1;
+  mgr.process();
+  EXPECT_TRUE(rec.runs.empty());
+  EXPECT_EQ(rec.sleeps.back(), 1);
+  EXPECT_EQ(mgr.sleepTimeMs(), 1);
+}
+
+TEST_F(TimerTest, PeriodicTimerKeepsCadenceButLateOneRunsOnce)
+{
+  Timer a(&rec);
+  rec.action = [](Timer*) { return true; };
+  a.start(100);
+  int64_t first = a.getExpiry();
+  clock.t += 105 * Ms; // slightly late: next expiry keeps the cadence
+  mgr.process();
+  EXPECT_EQ(a.getExpiry(), first + 100 * Ms);
+  clock.t += 400 * Ms; // three intervals late: once, then now + interval
+  mgr.process();
+  EXPECT_EQ(rec.runs.size(), 2u);
+  EXPECT_EQ(a.getExpiry(), clock.t + 100 * Ms);
+}
+
+TEST_F(TimerTest, CallbackStoppingOrRestartingItsOwnTimer)
+{
+  Timer a(&rec), b(&rec);
+  rec.action = [&](Timer* t) {
+    if (t == &a)
+      a.stop();
+    else
+      b.start(500);
+    return true;
+  };
+  a.start(10);
+  b.start(10);
+  clock.t += 10 * Ms;
+  mgr.process();
+  EXPECT_FALSE(a.isStarted());
+  EXPECT_TRUE(b.isStarted());
+  EXPECT_EQ(b.getExpiry(), clock.t + 500 * Ms);
+}
+
+TEST_F(TimerTest, StoppingATimerThatIsAlreadyDueSkipsIt)
+{
+  Timer a(&rec), b(&rec);
+  rec.names = {{&a, "a"}, {&b, "b"}};
+  rec.action = [&](Timer* t) {
+    if (t == &a)
+      b.stop();
+    return false;
+  };
+  a.start(5);
+  b.start(5);
+  clock.t += 5 * Ms;
+  mgr.process();
+  EXPECT_EQ(rec.runs, (std::vector<std::string>{"a"}));
+}
+
+TEST_F(TimerTest, ZeroIntervalIsDueAtNextProcessing)
+{
+  Timer a(&rec);
+  int n = 0;
+  rec.action = [&](Timer*) { return ++n < 3; };
+  a.start(0);
+  mgr.process();
+  EXPECT_EQ(n, 1); // a repeating zero-interval timer runs once per call
+  mgr.process();
+  EXPECT_EQ(n, 2);
+}
+
+TEST_F(TimerTest, JumpRestartsPendingTimersFromNow)
+{
+  Timer a(&rec), b(&rec);
+  a.start(100);
+  b.start(300);
+  EXPECT_EQ(clock.lastBound, a.getExpiry() + 240 * 1000 * Ms);
+  clock.t += 10000 * 1000 * Ms; // far beyond the bound
+  clock.jumpNext = true;
+  mgr.process();
+  EXPECT_TRUE(rec.runs.empty());
+  EXPECT_EQ(a.getExpiry(), clock.t + 100 * Ms);
+  EXPECT_EQ(b.getExpiry(), clock.t + 300 * Ms);
+}
+
+TEST_F(TimerTest, ManyDueTimersGrowTheQueue)
+{
+  std::vector<std::unique_ptr<Timer>> timers;
+  for (int i = 0; i < 20; i++) {
+    timers.emplace_back(new Timer(&rec));
+    rec.names.push_back({timers.back().get(), std::to_string(i)});
+    timers.back()->start(1);
+  }
+  clock.t += Ms;
+  mgr.process();
+  ASSERT_EQ(rec.runs.size(), 20u);
+  for (int i = 0; i < 20; i++)
+    EXPECT_EQ(rec.runs[i], std::to_string(i));
+}
+
+TEST(TimerManagerDeathTest, ThreadRules)
+{
+  EXPECT_DEATH(TimerManager::current(), "thrInst");
+  EXPECT_DEATH(
+      {
+        TimerManager a;
+        TimerManager b;
+      },
+      "nested \\|\\| !thrInst");
+  TimerManager outer;
+  {
+    TimerManager inner(true);
+    EXPECT_EQ(TimerManager::current(), &inner);
+  }
+  EXPECT_EQ(TimerManager::current(), &outer);
+}

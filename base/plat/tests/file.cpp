@@ -1,0 +1,255 @@
+#include <plat/file.h>
+
+#include <plat/Exception.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace plat;
+
+namespace {
+
+// A private temporary directory removed with its contents.
+struct TempDir {
+  std::string path;
+  TempDir()
+  {
+    char tmpl[] = "/tmp/plat-file-test-XXXXXX";
+    path = mkdtemp(tmpl);
+  }
+  ~TempDir()
+  {
+    std::string cmd = "rm -rf '" + path + "'";
+    if (system(cmd.c_str()) != 0)
+      ADD_FAILURE() << "cannot remove " << path;
+  }
+  std::string operator/(const char* name) const { return path + "/" + name; }
+};
+
+struct UmaskGuard {
+  mode_t old;
+  explicit UmaskGuard(mode_t m) : old(umask(m)) {}
+  ~UmaskGuard() { umask(old); }
+};
+
+mode_t modeOf(const std::string& path)
+{
+  struct stat st;
+  EXPECT_EQ(stat(path.c_str(), &st), 0);
+  return st.st_mode & 07777;
+}
+
+std::string readAll(const std::string& path)
+{
+  FilePtr f(path.c_str(), FilePtr::Read);
+  std::string s;
+  int c;
+  while ((c = fgetc(f.get())) != EOF)
+    s += char(c);
+  return s;
+}
+
+} // namespace
+
+TEST(FilePtr, ModesAndFlags)
+{
+  TempDir dir;
+  std::string p = dir / "f";
+  {
+    UmaskGuard mask(077);
+    FilePtr f(p.c_str(), FilePtr::Write);
+    fputs("abc", f.get());
+  }
+  EXPECT_EQ(modeOf(p), 0600u);
+  {
+    FilePtr f(p.c_str(), FilePtr::Write, FilePtr::Append);
+    fputs("def", f.get());
+  }
+  EXPECT_EQ(readAll(p), "abcdef");
+  {
+    FilePtr f(p.c_str(), FilePtr::ReadWrite); // "r+": keeps the data
+    fputs("X", f.get());
+  }
+  EXPECT_EQ(readAll(p), "Xbcdef");
+  {
+    FilePtr f(p.c_str(), FilePtr::ReadWrite, FilePtr::Truncate);
+  }
+  EXPECT_EQ(readAll(p), "");
+
+  std::string q = dir / "g";
+  EXPECT_THROW(FilePtr(q.c_str(), FilePtr::ReadWrite), SystemException);
+  {
+    UmaskGuard mask(0);
+    FilePtr f(q.c_str(), FilePtr::ReadWrite, FilePtr::Create);
+  }
+  EXPECT_EQ(modeOf(q), 0664u);
+  std::string r = dir / "h";
+  {
+    UmaskGuard mask(0);
+    FilePtr f(r.c_str(), FilePtr::Write, FilePtr::Private);
+  }
+  EXPECT_EQ(modeOf(r), 0600u);
+}
+
+TEST(FilePtr, OpenFailures)
+{
+  TempDir dir;
+  std::string p = dir / "missing";
+  try {
+    FilePtr f(p.c_str(), FilePtr::Read);
+    FAIL();
+  } catch (const SystemException& e) {
+    EXPECT_EQ(e.err(), ENOENT);
+    EXPECT_EQ(std::string(e.message()).rfind("Error opening \"" + p + "\": ",
+                                             0),
+              0u);
+  }
+  FilePtr f(p.c_str(), FilePtr::Read, FilePtr::NoThrow);
+  EXPECT_FALSE(f);
+}
+
+TEST(FilePtr, DashMeansStandardStreams)
+{
+  {
+    FilePtr f("-", FilePtr::Write);
+    EXPECT_EQ(f.get(), stdout);
+    EXPECT_FALSE(f.owns());
+  }
+  // Still open after the handle went away.
+  EXPECT_NE(fcntl(fileno(stdout), F_GETFD), -1);
+  FilePtr in("-", FilePtr::Read);
+  EXPECT_EQ(in.get(), stdin);
+  try {
+    FilePtr f("-", FilePtr::ReadWrite);
+    FAIL();
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.message(), "Invalid mode for stdin/stdout");
+  }
+}
+
+TEST(FilePtr, ResetClosesOwnedAndReportsCloseFailure)
+{
+  TempDir dir;
+  std::string p = dir / "f";
+  FilePtr f(p.c_str(), FilePtr::Write);
+  int fd = fileno(f.get());
+  f.reset();
+  EXPECT_EQ(fcntl(fd, F_GETFD), -1);
+
+  // A FILE whose descriptor was closed behind its back fails to close.
+  FILE* broken = fopen(p.c_str(), "r");
+  ASSERT_TRUE(broken);
+  close(fileno(broken));
+  f.reset(broken, true);
+  try {
+    f.reset(stdout, false);
+    FAIL();
+  } catch (const SystemException& e) {
+    EXPECT_EQ(e.err(), EBADF);
+    EXPECT_EQ(std::string(e.message()).rfind("fclose: ", 0), 0u);
+  }
+  EXPECT_EQ(f.get(), stdout); // taken despite the failure
+}
+
+TEST(FilePtr, DescriptorsAreCloseOnExec)
+{
+  TempDir dir;
+  std::string p = dir / "f";
+  FilePtr f(p.c_str(), FilePtr::Write);
+  int fd1 = fileno(f.get());
+  int fd2 = fileOpenFd(p.c_str(), O_RDONLY, 0);
+  ASSERT_GE(fd2, 0);
+  EXPECT_TRUE(fcntl(fd1, F_GETFD) & FD_CLOEXEC);
+  EXPECT_TRUE(fcntl(fd2, F_GETFD) & FD_CLOEXEC);
+
+  // After exec neither descriptor exists in the child.
+  std::string script = "test ! -e /proc/self/fd/" + std::to_string(fd1) +
+                       " && test ! -e /proc/self/fd/" + std::to_string(fd2);
+  pid_t pid = fork();
+  if (pid == 0) {
+    execl("/bin/sh", "sh", "-c", script.c_str(), (char*)nullptr);
+    _exit(127);
+  }
+  int status;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  close(fd2);
+}
+
+TEST(FileUtil, MkDir)
+{
+  TempDir dir;
+  UmaskGuard mask(022);
+  std::string d = dir / "d";
+  EXPECT_TRUE(mkDir(d.c_str(), false));
+  EXPECT_EQ(modeOf(d), 0755u);
+  EXPECT_FALSE(mkDir(d.c_str(), true, false));
+  EXPECT_EQ(modeOf(d), 0755u);
+  EXPECT_FALSE(mkDir(d.c_str(), true, true));
+  EXPECT_EQ(modeOf(d), 0700u);
+  std::string p = dir / "e";
+  EXPECT_TRUE(mkDir(p.c_str(), true));
+  EXPECT_EQ(modeOf(p), 0700u);
+
+  std::string bad = dir / "missing/x";
+  try {
+    mkDir(bad.c_str(), true);
+    FAIL();
+  } catch (const SystemException& e) {
+    EXPECT_EQ(e.err(), ENOENT);
+    EXPECT_EQ(std::string(e.message()).rfind("mkDir(" + bad + "): ", 0), 0u);
+  }
+}
+
+TEST(FileUtil, MakePrivate)
+{
+  TempDir dir;
+  std::string p = dir / "f";
+  { FilePtr f(p.c_str(), FilePtr::Write); }
+  chmod(p.c_str(), 04644);
+  fileMakePrivate(-1, p.c_str());
+  EXPECT_EQ(modeOf(p), 04600u);
+  chmod(p.c_str(), 0640);
+  {
+    FilePtr f(p.c_str(), FilePtr::Read);
+    fileMakePrivate(fileno(f.get()), nullptr);
+  }
+  EXPECT_EQ(modeOf(p), 0600u);
+  std::string missing = dir / "missing";
+  try {
+    fileMakePrivate(-1, missing.c_str());
+    FAIL();
+  } catch (const SystemException& e) {
+    EXPECT_EQ(std::string(e.message())
+                  .rfind("fileMakePrivate/stat(" + missing + "): ", 0),
+              0u);
+  }
+  try {
+    fileMakePrivate(1000000, nullptr);
+    FAIL();
+  } catch (const SystemException& e) {
+    EXPECT_EQ(std::string(e.message()).rfind("fileMakePrivate/fstat: ", 0),
+              0u);
+  }
+}
+
+TEST(FileUtil, MakePrivateTakesOwnership)
+{
+  if (geteuid() != 0)
+    GTEST_SKIP() << "changing a file's owner needs root";
+  TempDir dir;
+  std::string p = dir / "f";
+  { FilePtr f(p.c_str(), FilePtr::Write); }
+  ASSERT_EQ(chown(p.c_str(), 1234, 1234), 0);
+  fileMakePrivate(-1, p.c_str());
+  struct stat st;
+  ASSERT_EQ(stat(p.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 0u);
+  EXPECT_EQ(st.st_gid, 1234u);
+}
