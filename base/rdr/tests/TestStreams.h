@@ -1,0 +1,88 @@
+// Scripted sources and sinks for driving the refill and drain paths of the
+// buffered streams in tests.
+#pragma once
+
+#include <rdr/BufferedInStream.h>
+#include <rdr/BufferedOutStream.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace rdrtest {
+
+// Hands out its data at most `chunk` bytes per fillBuffer(). available()
+// limits how much of the data exists so far: past it a refill would block
+// (returns 0), or at the very end throws EndOfStream.
+class ChunkInStream : public rdr::BufferedNonBlockableInStream {
+public:
+  ChunkInStream(std::vector<uint8_t> data, size_t chunk, int bufSize = -1)
+      : BufferedNonBlockableInStream(bufSize), data_(std::move(data)),
+        chunk_(chunk), avail_(data_.size()) {}
+
+  void setAvailable(size_t n) { avail_ = std::min(n, data_.size()); }
+  size_t fills() const { return fills_; }
+
+protected:
+  size_t fillBuffer(uint8_t* dest, size_t maxLen) override {
+    fills_++;
+    if (next_ == data_.size())
+      throw rdr::EndOfStream("End of IO stream");
+    size_t n = std::min({maxLen, chunk_, avail_ - next_});
+    memcpy(dest, data_.data() + next_, n);
+    next_ += n;
+    return n;
+  }
+
+private:
+  std::vector<uint8_t> data_;
+  size_t chunk_;
+  size_t avail_;
+  size_t next_ = 0;
+  size_t fills_ = 0;
+};
+
+// Collects what it is given, taking at most `chunk` bytes per call. While
+// `blocked`, a call without wait takes nothing.
+class ChunkOutStream : public rdr::BufferedLazyOutStream {
+public:
+  ChunkOutStream(int bufSize, int maxSize, size_t chunk)
+      : BufferedLazyOutStream(bufSize, maxSize), chunk_(chunk) {}
+
+  std::vector<uint8_t> sunk;
+  bool blocked = false;
+  size_t calls = 0;
+
+protected:
+  size_t writeBuffer(const uint8_t* data, size_t len, bool wait) override {
+    calls++;
+    if (blocked && !wait)
+      return 0;
+    size_t n = std::min(len, chunk_);
+    sunk.insert(sunk.end(), data, data + n);
+    return n;
+  }
+
+private:
+  size_t chunk_;
+};
+
+// Runs f, which must throw E; returns the message (empty when it did not).
+template <class E, class F> std::string thrownMessage(F f) {
+  try {
+    f();
+  } catch (E& e) {
+    return e.message();
+  }
+  return "<nothing thrown>";
+}
+
+inline std::vector<uint8_t> pattern(size_t n) {
+  std::vector<uint8_t> v(n);
+  for (size_t i = 0; i < n; i++)
+    v[i] = uint8_t(i * 7 + i / 251);
+  return v;
+}
+
+} // namespace rdrtest
