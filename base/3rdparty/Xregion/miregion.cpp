@@ -222,7 +222,7 @@ void finish(Region* r) {
     return;
   }
   const Box* b = d->rects();
-  Box e = {b[0].x1, b[0].y1, b[n - 1].x2, b[n - 1].y2};
+  Box e = {b[0].x1, b[0].y1, b[0].x2, b[n - 1].y2};
   for (int i = 1; i < n; i++) {
     if (b[i].x1 < e.x1)
       e.x1 = b[i].x1;

@@ -1,0 +1,177 @@
+#include <Xregion/miregion.h>
+
+#include <gtest/gtest.h>
+
+#include <bitset>
+#include <random>
+#include <vector>
+
+using namespace xregion;
+
+namespace {
+
+// Owns an xregion::Region for the length of a test.
+struct Rgn {
+  Region r;
+  Rgn() { regionInit(&r, nullptr); }
+  Rgn(int x1, int y1, int x2, int y2) {
+    Box b = {int16_t(x1), int16_t(y1), int16_t(x2), int16_t(y2)};
+    regionInit(&r, &b);
+  }
+  ~Rgn() { regionUninit(&r); }
+  Rgn(const Rgn&) = delete;
+  Rgn& operator=(const Rgn&) = delete;
+  std::vector<std::vector<int>> boxes() const {
+    std::vector<std::vector<int>> v;
+    if (!regionNotEmpty(&r))
+      return v;
+    const Box* b = regionRects(&r);
+    for (int i = 0; i < regionNumRects(&r); i++)
+      v.push_back({b[i].x1, b[i].y1, b[i].x2, b[i].y2});
+    return v;
+  }
+};
+
+// The plain model: a set of pixels on a small grid.
+constexpr int G = 24;
+using Pixels = std::bitset<G * G>;
+
+Pixels pixelsOf(const Region& r) {
+  Pixels p;
+  if (!regionNotEmpty(&r))
+    return p;
+  const Box* b = regionRects(&r);
+  for (int i = 0; i < regionNumRects(&r); i++)
+    for (int y = b[i].y1; y < b[i].y2; y++)
+      for (int x = b[i].x1; x < b[i].x2; x++) {
+        EXPECT_TRUE(x >= 0 && x < G && y >= 0 && y < G);
+        EXPECT_FALSE(p[y * G + x]) << "boxes overlap at " << x << "," << y;
+        p.set(y * G + x);
+      }
+  return p;
+}
+
+// A random region of a few random boxes, built by union.
+void randomRegion(std::mt19937& rng, Region* out, Pixels* model) {
+  std::uniform_int_distribution<int> coord(0, G), count(0, 6);
+  int n = count(rng);
+  for (int i = 0; i < n; i++) {
+    int x1 = coord(rng), x2 = coord(rng), y1 = coord(rng), y2 = coord(rng);
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    Box b = {int16_t(x1), int16_t(y1), int16_t(x2), int16_t(y2)};
+    Region one;
+    regionInit(&one, &b);
+    regionUnion(out, out, &one);
+    regionUninit(&one);
+    for (int y = y1; y < y2; y++)
+      for (int x = x1; x < x2; x++)
+        model->set(y * G + x);
+  }
+}
+
+} // namespace
+
+TEST(Region, UnionOfTouchingBoxesIsOneBox) {
+  Rgn a(0, 0, 10, 10), b(10, 0, 20, 10), u;
+  regionUnion(&u.r, &a.r, &b.r);
+  EXPECT_EQ(u.boxes(), (std::vector<std::vector<int>>{{0, 0, 20, 10}}));
+  EXPECT_EQ(u.r.data, nullptr);           // a single box needs no block
+
+  // Vertically adjacent bands with the same spans merge as well.
+  Rgn c(0, 10, 20, 15);
+  regionUnion(&u.r, &u.r, &c.r);
+  EXPECT_EQ(u.boxes(), (std::vector<std::vector<int>>{{0, 0, 20, 15}}));
+}
+
+TEST(Region, SubtractionLeavesBandsInOrder) {
+  Rgn big(0, 0, 100, 100), tile(0, 0, 64, 64), d;
+  regionSubtract(&d.r, &big.r, &tile.r);
+  EXPECT_EQ(d.boxes(), (std::vector<std::vector<int>>{{64, 0, 100, 64},
+                                                      {0, 64, 100, 100}}));
+  EXPECT_TRUE(regionIsValid(&d.r));
+  EXPECT_EQ(d.r.extents.x2, 100);
+
+  // Order matters: the tile minus the big box is nothing.
+  regionSubtract(&d.r, &tile.r, &big.r);
+  EXPECT_FALSE(regionNotEmpty(&d.r));
+}
+
+TEST(Region, SelfSubtractionGivesSharedEmptyBlock) {
+  Rgn a(0, 0, 10, 10), b(5, 5, 20, 20), u;
+  regionUnion(&u.r, &a.r, &b.r);
+  ASSERT_NE(u.r.data, nullptr);
+  regionSubtract(&u.r, &u.r, &u.r);
+  EXPECT_EQ(u.r.data, &emptyRegionData);
+  EXPECT_EQ(regionNumRects(&u.r), 0);
+  EXPECT_TRUE(regionIsValid(&u.r));
+}
+
+TEST(Region, ManyBoxesGrowTheBlock) {
+  // A comb of 600 separate teeth forces repeated growth, past the point
+  // where growth stops doubling.
+  Rgn acc;
+  for (int i = 0; i < 600; i++) {
+    Rgn tooth(i * 2, 0, i * 2 + 1, 5);
+    regionUnion(&acc.r, &acc.r, &tooth.r);
+  }
+  EXPECT_EQ(regionNumRects(&acc.r), 600);
+  EXPECT_TRUE(regionIsValid(&acc.r));
+  EXPECT_TRUE(regionContainsPoint(&acc.r, 1198, 4));
+  EXPECT_FALSE(regionContainsPoint(&acc.r, 1199, 4));
+
+  Rgn copy;
+  regionCopy(&copy.r, &acc.r);
+  EXPECT_EQ(copy.boxes(), acc.boxes());
+}
+
+TEST(Region, TranslateClipsAtTheCoordinateLimit) {
+  Rgn a(0, 0, 10, 10), b(0, 10, 20, 20), u;
+  regionUnion(&u.r, &a.r, &b.r);
+  regionTranslate(&u.r, 5, -3);
+  EXPECT_EQ(u.boxes(), (std::vector<std::vector<int>>{{5, -3, 15, 7},
+                                                      {5, 7, 25, 17}}));
+  // Pushed right so far that both bands are cut at 32767 to equal spans:
+  // they must merge.
+  regionTranslate(&u.r, 32767 - 12, 0);
+  EXPECT_TRUE(regionIsValid(&u.r));
+  EXPECT_EQ(u.boxes(), (std::vector<std::vector<int>>{{32760, -3, 32767, 17}}));
+}
+
+TEST(Region, RandomisedAgainstPixelModel) {
+  std::mt19937 rng(12345);
+  for (int iter = 0; iter < 3000; iter++) {
+    Rgn a, b, r;
+    Pixels pa, pb;
+    randomRegion(rng, &a.r, &pa);
+    randomRegion(rng, &b.r, &pb);
+    ASSERT_TRUE(regionIsValid(&a.r));
+    ASSERT_EQ(pixelsOf(a.r), pa);
+
+    regionUnion(&r.r, &a.r, &b.r);
+    ASSERT_TRUE(regionIsValid(&r.r)) << iter;
+    ASSERT_EQ(pixelsOf(r.r), pa | pb) << iter;
+
+    regionIntersect(&r.r, &a.r, &b.r);
+    ASSERT_TRUE(regionIsValid(&r.r)) << iter;
+    ASSERT_EQ(pixelsOf(r.r), pa & pb) << iter;
+
+    regionSubtract(&r.r, &a.r, &b.r);
+    ASSERT_TRUE(regionIsValid(&r.r)) << iter;
+    ASSERT_EQ(pixelsOf(r.r), pa & ~pb) << iter;
+
+    // In place, with the destination as either operand.
+    regionCopy(&r.r, &a.r);
+    regionSubtract(&r.r, &r.r, &b.r);
+    ASSERT_EQ(pixelsOf(r.r), pa & ~pb) << iter;
+    regionCopy(&r.r, &b.r);
+    regionUnion(&r.r, &a.r, &r.r);
+    ASSERT_EQ(pixelsOf(r.r), pa | pb) << iter;
+
+    std::uniform_int_distribution<int> coord(0, G - 1);
+    for (int k = 0; k < 8; k++) {
+      int x = coord(rng), y = coord(rng);
+      ASSERT_EQ(regionContainsPoint(&a.r, x, y), bool(pa[y * G + x]));
+    }
+  }
+}
