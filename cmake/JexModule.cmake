@@ -45,6 +45,11 @@ function(jex_module_tests name)
   add_executable(${name}_tests ${tsrcs})
   target_link_libraries(${name}_tests PRIVATE ${name} ${M_LIBS}
                         GTest::gtest GTest::gtest_main Threads::Threads)
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    # Without binfmt_misc a test program cannot exec a copy of itself (as
+    # gtest's "threadsafe" death tests do); such tests check this.
+    target_compile_definitions(${name}_tests PRIVATE JEX_TEST_EMULATED=1)
+  endif()
   gtest_discover_tests(${name}_tests DISCOVERY_MODE PRE_TEST
                        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
                        PROPERTIES TIMEOUT 120)
