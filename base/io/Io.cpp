@@ -1,0 +1,7 @@
+#include <io/Io.h>
+
+namespace io {
+
+Io::~Io() {}
+
+} // namespace io

@@ -1,0 +1,150 @@
+#include "../../os/tests/SocketTestUtil.h"
+
+#include <io/FdHandler.h>
+#include <io/FdLoop.h>
+#include <io/Kicker.h>
+#include <os/SocketUtil.h>
+#include <plat/Timer.h>
+#include <plat/time.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+using testutil::FdGuard;
+
+namespace {
+
+int64_t elapsedMs(std::chrono::steady_clock::time_point since)
+{
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now() - since)
+      .count();
+}
+
+// A pipe whose read end is registered for reading; what each notification
+// does is up to the test.
+class PipeHandler : public io::FdHandler {
+public:
+  explicit PipeHandler(std::string* log, char tag) : log_(log), tag_(tag)
+  {
+    int fds[2];
+    os::createPipe(fds);
+    r_.reset(fds[0]);
+    w_.reset(fds[1]);
+  }
+  void readable() override
+  {
+    *log_ += tag_;
+    char c;
+    (void)!read(r_.get(), &c, 1);
+    if (onRead)
+      onRead();
+  }
+  void writable() override {}
+  void managerDestroyed() override { *log_ += 'D'; }
+  int getFd() const override { return r_.get(); }
+  void poke() { (void)!write(w_.get(), "x", 1); }
+
+  std::function<void()> onRead;
+
+private:
+  std::string* log_;
+  char tag_;
+  FdGuard r_, w_;
+};
+
+class CountingKickee : public io::Kicker::Callback {
+public:
+  void kicked() override { kicks++; }
+  std::atomic<int> kicks{0};
+};
+
+class FlagTimer : public plat::Timer::Callback {
+public:
+  bool timerCallback(plat::Timer*) override
+  {
+    fired = true;
+    return false;
+  }
+  bool fired = false;
+};
+
+} // namespace
+
+TEST(FdLoop, KickFromAnotherThreadWakesTheLoop)
+{
+  io::FdLoop loop;
+  CountingKickee kickee;
+  io::Kicker kicker(&kickee);
+
+  auto start = std::chrono::steady_clock::now();
+  std::thread other([&] {
+    usleep(50 * 1000);
+    kicker.kick();
+  });
+  loop.waitAndProcess(20000);
+  other.join();
+  EXPECT_EQ(1, kickee.kicks.load());
+  EXPECT_LT(elapsedMs(start), 10000);
+
+  // Several kicks before the loop looks collapse into one notification,
+  // and the pipe is left empty.
+  kicker.kick();
+  kicker.kick();
+  loop.waitAndProcess(1000);
+  EXPECT_EQ(2, kickee.kicks.load());
+  loop.waitAndProcess(0);
+  EXPECT_EQ(2, kickee.kicks.load());
+}
+
+TEST(FdLoop, WaitEndsWhenTheNextTimerIsDue)
+{
+  io::FdLoop loop;
+  FlagTimer cb;
+  plat::Timer t(&cb);
+  t.start(30);
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 100 && !cb.fired; i++)
+    loop.waitAndProcess(-1);
+  EXPECT_TRUE(cb.fired);
+  EXPECT_LT(elapsedMs(start), 10000);
+}
+
+TEST(FdLoop, HandlersMayUnregisterOthersDuringDispatch)
+{
+  std::string log;
+  PipeHandler a(&log, 'a'), b(&log, 'b');
+  {
+    io::FdLoop loop;
+    EXPECT_EQ(&loop, io::FdManager::current());
+    for (PipeHandler* h : {&a, &b}) {
+      loop.registerHandler(h);
+      loop.setInterests(h, true, false);
+      h->poke();
+    }
+    // Whichever runs first removes the other before its turn.
+    a.onRead = [&] { loop.unregisterHandler(&b); };
+    b.onRead = [&] { loop.unregisterHandler(&a); };
+    loop.waitAndProcess(1000);
+    EXPECT_EQ(1u, log.size());
+    log.clear();
+  }
+  // The one still registered heard of the manager's end.
+  EXPECT_EQ("D", log);
+  EXPECT_EQ(nullptr, io::FdManager::current());
+}
+
+TEST(FdLoop, NestedManagerRestoresThePrevious)
+{
+  io::FdLoop outer;
+  {
+    io::FdLoop inner;
+    EXPECT_EQ(&inner, io::FdManager::current());
+  }
+  EXPECT_EQ(&outer, io::FdManager::current());
+}
