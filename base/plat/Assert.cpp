@@ -1,5 +1,9 @@
 #include <plat/Assert.h>
 
+#include <plat/ConfigParameter.h>
+#include <plat/LogSrc.h>
+
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <execinfo.h>
@@ -14,12 +18,34 @@ volatile char assertionInProgress = 0;
 
 void (*flushHook)() = nullptr;
 
-// Routes one line to the "Assertion" log source at level 0.
-void logAssertion(const char* format, const char* arg)
+// Function-local statics: an assertion or a warning may come from any
+// static constructor, before this file's statics exist.
+LogSrc& assertionLog()
 {
-  // Filled by the logging module.
-  (void)format;
-  (void)arg;
+  static LogSrc src("Assertion");
+  return src;
+}
+
+BoolParameter& badUtf8AssertParam()
+{
+  static BoolParameter param(
+      "_BadUtf8Assert",
+      "Make bad UTF-8 cause an assertion failure for debugging", false, true);
+  return param;
+}
+
+// Declared at start-up even if nothing reads it, so that it can be set.
+BoolParameter& badUtf8AssertInit = badUtf8AssertParam();
+
+// Routes one line to the "Assertion" log source at level 0.
+void logAssertion(const char* format, ...)
+    __attribute__((format(printf, 1, 2)));
+void logAssertion(const char* format, ...)
+{
+  va_list ap;
+  va_start(ap, format);
+  assertionLog().logV(LogSrc::LevelError, format, ap);
+  va_end(ap);
 }
 
 enum { MaxFrames = 62 };
@@ -76,6 +102,11 @@ void fatalAssertionDetail(const char* expr, const char* file, int line,
   e.addDetailV(format, ap);
   va_end(ap);
   assertionHandler(e);
+}
+
+bool badUtf8Asserts()
+{
+  return badUtf8AssertParam();
 }
 
 void warning(const Exception& e)
