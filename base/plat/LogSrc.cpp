@@ -81,7 +81,7 @@ LogSrc::LogSrc(const char* name)
   std::lock_guard<std::mutex> lock(st.mutex);
   next_ = st.sources;
   st.sources = this;
-  if (!st.elements.empty()) {
+  if (st.applied) {
     for (const LogState::Element& e : st.elements) {
       if (patternMatches(e.pattern.c_str(), name_))
         LogState::addDest(this, e.dest, e.level);
@@ -355,6 +355,7 @@ void LogSrc::applyLogSpec()
     for (LogSrc* s = st.sources; s; s = s->next_)
       s->recomputeLevel();
     st.maxLevel = maxLevel;
+    st.applied = true;
   }
 
   LogDestMem& mem = LogDestMem::instance();

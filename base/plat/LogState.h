@@ -33,6 +33,9 @@ struct LogState {
   // later is matched against them.
   std::vector<Element> elements;
   int maxLevel = -1;
+  // Whether a specification has been applied: from then on a new source's
+  // level comes from the elements, not from its initial "admit all".
+  bool applied = false;
 
   static LogState& get()
   {

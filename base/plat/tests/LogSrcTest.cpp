@@ -1,0 +1,282 @@
+// Log sources: the specification grammar and its error lines, pattern
+// matching, level recomputation, escaping, replay from memory.
+#include <plat/LogDest.h>
+#include <plat/LogDestMem.h>
+#include <plat/LogSrc.h>
+#include <plat/StringParameter.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <vector>
+
+using namespace plat;
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+namespace {
+
+struct Line {
+  int level;
+  std::string src;
+  std::string text;
+};
+
+class RecordingDest : public LogDest {
+public:
+  explicit RecordingDest(const char* name) : LogDest(name) {}
+  void write(int level, const char* src, const char* text) override
+  {
+    std::lock_guard<std::mutex> lock(m);
+    lines.push_back({level, src, text});
+  }
+  std::mutex m;
+  std::vector<Line> lines;
+};
+
+// A destination that wants nothing above 20.
+class PickyDest : public RecordingDest {
+public:
+  PickyDest() : RecordingDest("picky") {}
+  bool accepts(int level) const override { return level <= 20; }
+};
+
+class LogSrcTest : public ::testing::Test {
+protected:
+  void SetUp() override { LogDestMem::instance().clear(); }
+  void TearDown() override
+  {
+    LogSrc::setLogSpec(nullptr);
+    LogDestMem::instance().clear();
+  }
+};
+
+} // namespace
+
+TEST_F(LogSrcTest, PatternMatching)
+{
+  EXPECT_TRUE(LogSrc::patternMatches("*", "Anything"));
+  EXPECT_TRUE(LogSrc::patternMatches("*", ""));
+  EXPECT_TRUE(LogSrc::patternMatches("conf*", "ConfigParameter"));
+  EXPECT_TRUE(LogSrc::patternMatches("conf*", "Configuration"));
+  EXPECT_FALSE(LogSrc::patternMatches("conf*", "Assertion"));
+  EXPECT_TRUE(LogSrc::patternMatches("*io", "FdIo"));
+  EXPECT_TRUE(LogSrc::patternMatches("f*o*t*m", "FdOutStream"));
+  EXPECT_TRUE(LogSrc::patternMatches("FDIO", "FdIo"));
+  EXPECT_FALSE(LogSrc::patternMatches("FdI", "FdIo"));
+  EXPECT_FALSE(LogSrc::patternMatches("*x", "FdIo"));
+  EXPECT_TRUE(LogSrc::patternMatches("a**b", "ab"));
+}
+
+TEST_F(LogSrcTest, SpecRoutesMatchingSourcesOnly)
+{
+  RecordingDest dest("rec");
+  LogSrc conf1("ConfTestOne"), conf2("conftesttwo"), other("Elsewhere");
+  LogSrc::setLogSpec("conftest*:rec:30");
+
+  EXPECT_EQ(30, conf1.level());
+  EXPECT_EQ(30, conf2.level());
+  EXPECT_EQ(-1, other.level());
+  EXPECT_EQ(1u, conf1.destinations().size());
+  EXPECT_EQ(30, conf1.destinations()[&dest]);
+
+  conf1.status("at %d", 30);
+  conf2.info("too detailed");       // stored in memory instead
+  other.error("not routed");
+  ASSERT_EQ(1u, dest.lines.size());
+  EXPECT_EQ(30, dest.lines[0].level);
+  EXPECT_EQ("ConfTestOne", dest.lines[0].src);
+  EXPECT_EQ("at 30", dest.lines[0].text);
+
+  // A later element for the same pair replaces its level; a source created
+  // afterwards takes its destinations from the specification in force.
+  LogSrc::setLogSpec("conftest*:rec:30,conftestone:rec:100");
+  EXPECT_EQ(100, conf1.level());
+  EXPECT_EQ(30, conf2.level());
+  LogSrc late("ConfTestLate");
+  EXPECT_EQ(30, late.level());
+}
+
+TEST_F(LogSrcTest, DestinationLevelCapsSourceLevel)
+{
+  RecordingDest a("capA"), b("capB");
+  LogSrc src("CapSource");
+  a.setLevel(50);
+  LogSrc::setLogSpec("capsource:capA:100,capsource:capB:40");
+  EXPECT_EQ(50, src.level());
+  b.setLevel(10);
+  a.setLevel(5);
+  LogSrc::recomputeAllLevels();
+  EXPECT_EQ(10, src.level());
+}
+
+TEST_F(LogSrcTest, BadElementsAreReportedAndSkipped)
+{
+  RecordingDest dest("rec2");
+  LogSrc src("BadSpecSource");
+  LogSrc::setLogSpec("badspecsource:rec2:30");
+  ASSERT_EQ(30, src.level());
+
+  CaptureStderr();
+  LogSrc::setLogSpec("*:nowhere:100");
+  EXPECT_EQ("No LogDest found: 'nowhere'\n", GetCapturedStderr());
+  EXPECT_EQ(-1, src.level());          // earlier destinations are gone
+  EXPECT_TRUE(src.destinations().empty());
+
+  CaptureStderr();
+  LogSrc::setLogSpec("*:rec2:x,*:rec2,*:rec2:-1,*:rec2:1y,*::5,"
+                     "badspecsource:rec2:7");
+  EXPECT_EQ("Failed to parse log param element: '*:rec2:x'\n"
+            "Failed to parse log param element: '*:rec2'\n"
+            "Failed to parse log param element: '*:rec2:-1'\n"
+            "Failed to parse log param element: '*:rec2:1y'\n",
+            GetCapturedStderr());
+  EXPECT_EQ(7, src.level());
+}
+
+TEST_F(LogSrcTest, LogParameterChangesReapply)
+{
+  RecordingDest dest("viaparam");
+  LogSrc src("ParamRouted");
+  ASSERT_TRUE(LogSrc::logParam().setFromText("paramrouted:viaparam:100",
+                                             PriorityPreference));
+  EXPECT_EQ(100, src.level());
+  // The override takes precedence over the parameter.
+  LogSrc::setLogSpec("");
+  EXPECT_EQ(-1, src.level());
+  LogSrc::setLogSpec(nullptr);
+  EXPECT_EQ(100, src.level());
+  LogSrc::logParam().unset(PriorityPreference);
+  EXPECT_EQ(-1, src.level());
+}
+
+TEST_F(LogSrcTest, EscapesControlAndInvalidBytes)
+{
+  RecordingDest dest("esc");
+  LogSrc src("EscSource");
+  LogSrc::setLogSpec("escsource:esc:100");
+  src.error("a\tb\nc~d\x7f");
+  src.error("caf\xc3\xa9 }");              // valid UTF-8 is kept
+  src.error("x\xff" "y\xc3(z\xa0");        // invalid bytes
+  ASSERT_EQ(3u, dest.lines.size());
+  EXPECT_EQ("a~^Ib~^Jc~~d~^?", dest.lines[0].text);
+  EXPECT_EQ("caf\xc3\xa9 }", dest.lines[1].text);
+  EXPECT_EQ("x~M^?y~M-C(z~M^`", dest.lines[2].text);
+
+  std::string out;
+  LogSrc::escapeText("\x01\x1b", out);
+  EXPECT_EQ("~^A~^[", out);
+}
+
+TEST_F(LogSrcTest, LongMessagesAreCutAtUtf8Boundary)
+{
+  RecordingDest dest("long");
+  LogSrc src("LongSource");
+  LogSrc::setLogSpec("longsource:long:0");
+  std::string text(4094, 'a');
+  text += "\xc3\xa9";                      // would end at byte 4096
+  src.error("%s", text.c_str());
+  ASSERT_EQ(1u, dest.lines.size());
+  EXPECT_EQ(std::string(4094, 'a'), dest.lines[0].text);
+}
+
+TEST_F(LogSrcTest, ReplayFromMemoryForStarElements)
+{
+  LogSrc src("ReplaySource");
+  src.log(0, "zero");
+  src.log(50, "fifty");
+  src.log(120, "one-twenty");
+  PickyDest picky;                 // refuses level 100: no replay into it
+  RecordingDest dest("replay");
+  LogSrc::setLogSpec("*:replay:100,*:picky:100,replaysource:replay:100");
+
+  std::vector<Line> mine;
+  for (const Line& l : dest.lines) {
+    if (l.src == "ReplaySource" || l.src == "LogDestMem")
+      mine.push_back(l);
+  }
+  ASSERT_EQ(4u, mine.size());
+  EXPECT_EQ("LogDestMem", mine[0].src);
+  EXPECT_EQ(100, mine[0].level);
+  EXPECT_EQ("Start replaying stored messages", mine[0].text);
+  EXPECT_EQ("zero", mine[1].text);
+  EXPECT_EQ("fifty", mine[2].text);
+  EXPECT_EQ(50, mine[2].level);
+  EXPECT_EQ("Finished replaying stored messages", mine[3].text);
+  EXPECT_EQ(100, mine[3].level);
+  EXPECT_TRUE(picky.lines.empty());
+
+  // What was delivered is dropped from memory; the rest stays.
+  std::vector<LogDestMem::Message> left = LogDestMem::instance().messages();
+  ASSERT_EQ(1u, left.size());
+  EXPECT_EQ("one-twenty", left[0].text);
+}
+
+TEST_F(LogSrcTest, MemoryStoreLimit)
+{
+  LogDestMem& mem = LogDestMem::instance();
+  for (int i = 0; i < 502; i++)
+    mem.write(i % 3, "Src", "msg");
+  std::vector<LogDestMem::Message> all = mem.messages();
+  ASSERT_EQ(501u, all.size());
+  EXPECT_EQ("msg", all[499].text);
+  EXPECT_EQ(0, all[500].level);
+  EXPECT_EQ("LogDestMem", all[500].src);
+  EXPECT_EQ("Too many messages, discarding further ones", all[500].text);
+
+  // Dropping makes room again, keeping the order of the rest.
+  mem.dropUpTo(1);
+  all = mem.messages();
+  ASSERT_EQ(166u, all.size());
+  for (const LogDestMem::Message& m : all)
+    EXPECT_EQ(2, m.level);
+  mem.write(7, "Src", "again");
+  EXPECT_EQ("again", mem.messages().back().text);
+}
+
+TEST_F(LogSrcTest, ReplayWithNothingQualifyingWritesNothing)
+{
+  LogDestMem mem;
+  RecordingDest dest("empty-replay");
+  mem.write(120, "S", "high");
+  mem.replay(dest, 100);
+  EXPECT_TRUE(dest.lines.empty());
+}
+
+TEST_F(LogSrcTest, FinishStartupEmptiesMemoryAndSkipsFormatting)
+{
+  // finishStartup() cannot be undone, so it runs in a child process.
+  EXPECT_EXIT(
+      {
+        LogSrc src("AfterStartup");
+        LogSrc::setLogSpec("");
+        src.error("before");
+        LogSrc::finishStartup();
+        if (!LogDestMem::instance().messages().empty())
+          exit(1);
+        src.error("after, with no destination");
+        if (!LogDestMem::instance().messages().empty())
+          exit(2);
+        if (src.enabled(0))
+          exit(3);
+        exit(0);
+      },
+      testing::ExitedWithCode(0), "");
+}
+
+TEST_F(LogSrcTest, DestinationListAndLookup)
+{
+  RecordingDest dest("LookMeUp");
+  EXPECT_EQ(&dest, LogDest::find("lookmeup"));
+  EXPECT_EQ(nullptr, LogDest::find("nosuchdest"));
+  bool listed = false;
+  for (const std::string& n : LogDest::names())
+    listed |= n == "LookMeUp";
+  EXPECT_TRUE(listed);
+  bool src = false;
+  for (const std::string& n : LogSrc::names())
+    src |= n == "ConfigParameter";
+  EXPECT_TRUE(src);
+}
