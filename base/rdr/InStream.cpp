@@ -1,5 +1,7 @@
 #include <rdr/InStream.h>
 
+#include <plat/DString.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -105,6 +107,62 @@ void InStream::skip(int64_t n) {
     ptr += k;
     n -= int64_t(k);
   }
+}
+
+bool InStream::readLine(plat::DString& out, int maxLen, bool* sawNul,
+                        bool validate) {
+  if (sawNul)
+    *sawNul = false;
+  out.reserve(64);
+  out.clear();
+  const int limit = maxLen ? maxLen : 0x40000;
+  int n = 0;
+  try {
+    for (;;) {
+      if (n > limit)
+        throw StringTooLongException();
+      if (ptr == end)
+        check(true, 1);
+      uint8_t c = *ptr++;
+      if (c == 13)
+        continue;
+      if (c == 10)
+        break;
+      if (c == 0 && sawNul)
+        *sawNul = true;
+      if (n + 1 >= out.capacity())
+        out.reserve(n + 2);
+      out.buf()[n++] = char(c);
+    }
+  } catch (EndOfStream&) {
+    if (n == 0)
+      throw;
+  } catch (EndOfMsg&) {
+    if (n == 0)
+      throw;
+  }
+  out.buf()[n] = 0;
+  return validate ? out.makeValid() : true;
+}
+
+bool InStream::readStringInto(size_t len, plat::DString& out, bool validate) {
+  out.clear();
+  out.reserve(int(len + 1));
+  readBytes(out.buf(), len);
+  out.buf()[len] = 0;
+  return validate ? out.makeValid() : true;
+}
+
+bool InStream::readString8(plat::DString& out, bool validate) {
+  return readStringInto(readU8(), out, validate);
+}
+
+bool InStream::readString32(plat::DString& out, uint32_t maxLen,
+                            bool validate) {
+  uint32_t len = readU32();
+  if (len > maxLen)
+    throw StringTooLongException();
+  return readStringInto(len, out, validate);
 }
 
 } // namespace rdr

@@ -1,5 +1,7 @@
 #include <rdr/MemOutStream.h>
 
+#include <plat/String.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -81,6 +83,11 @@ void MemOutStream::terminate() {
   if (maxSize)
     setMaxSize(maxSize + 1);
   writeU8(0);
+}
+
+void MemOutStream::toString(plat::String& out) {
+  terminate();
+  out.adopt(reinterpret_cast<char*>(takeBuffer()));
 }
 
 } // namespace rdr

@@ -1,5 +1,6 @@
 #include "TestStreams.h"
 
+#include <plat/DString.h>
 #include <rdr/MemInStream.h>
 
 #include <gtest/gtest.h>
@@ -138,6 +139,68 @@ TEST(InStream, ReadBytesPtrCopiesAcrossRefills) {
     EXPECT_EQ(memcmp(rest.data(), data.data() + 400, 600), 0) << bufSize;
     EXPECT_EQ(in.pos(), 1000);
   }
+}
+
+std::vector<uint8_t> bytes(const std::string& s) {
+  return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+TEST(ReadLine, LineEndsAndStreamEnd) {
+  ChunkInStream in(bytes(std::string("a\r\nb\n\nc\rd", 9)), 2, 3);
+  plat::DString line;
+  bool nul = true;
+  EXPECT_TRUE(in.readLine(line, 0, &nul));
+  EXPECT_STREQ(line.c_str(), "a");
+  EXPECT_FALSE(nul);
+  in.readLine(line);
+  EXPECT_STREQ(line.c_str(), "b");
+  in.readLine(line);
+  EXPECT_STREQ(line.c_str(), "");
+  // The last line has no line feed; the end of the stream ends it.
+  in.readLine(line);
+  EXPECT_STREQ(line.c_str(), "cd");
+  EXPECT_THROW(in.readLine(line), rdr::EndOfStream);
+}
+
+TEST(ReadLine, NulAndRepair) {
+  ChunkInStream in(bytes(std::string("x\0y\n\xc3\x28z\n", 8)), 100);
+  plat::DString line;
+  bool nul = false;
+  EXPECT_TRUE(in.readLine(line, 0, &nul));
+  EXPECT_TRUE(nul);
+  EXPECT_EQ(memcmp(line.buf(), "x\0y", 4), 0);
+  EXPECT_FALSE(in.readLine(line, 0, nullptr, true));
+  EXPECT_STREQ(line.c_str(), "\xef\xbf\xbd(z");
+}
+
+TEST(ReadLine, LengthLimit) {
+  for (int maxLen : {0, 5}) {
+    size_t limit = maxLen ? size_t(maxLen) : 0x40000;
+    std::string text = std::string(limit, 'p') + "\n" +
+                       std::string(limit + 1, 'q') + "\nrest\n";
+    ChunkInStream in(bytes(text), 4096, 1000);
+    plat::DString line;
+    in.readLine(line, maxLen);
+    EXPECT_EQ(size_t(line.length()), limit);
+    EXPECT_EQ(rdrtest::thrownMessage<rdr::StringTooLongException>(
+                  [&] { in.readLine(line, maxLen); }),
+              "String exceeds maximum length");
+  }
+}
+
+TEST(ReadString, LengthPrefixed) {
+  const uint8_t data[] = {2, 'h', 'i', 0, 0, 0, 3, 'a', 'b', 'c',
+                          0, 0, 1, 0, 'x'};
+  rdr::MemInStream in(data, sizeof(data));
+  plat::DString s;
+  in.readString8(s);
+  EXPECT_STREQ(s.c_str(), "hi");
+  in.readString32(s, 3);
+  EXPECT_STREQ(s.c_str(), "abc");
+  int before = in.pos();
+  EXPECT_THROW(in.readString32(s, 255), rdr::StringTooLongException);
+  EXPECT_EQ(in.pos(), before + 4);
+  EXPECT_EQ(in.readU8(), 'x');
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "TestStreams.h"
 
+#include <plat/String.h>
 #include <rdr/MemOutStream.h>
 #include <rdr/NullOutStream.h>
 
@@ -102,6 +103,10 @@ TEST(MemOutStream, GrowthFromNothing) {
   EXPECT_EQ(out.length(), 0u);
   out.writeU16(0x4142);
   EXPECT_EQ(out.length(), 2u);
+  plat::String text;
+  out.toString(text);
+  EXPECT_STREQ(text.c_str(), "AB");
+  EXPECT_EQ(out.data(), nullptr);
 }
 
 struct BufSizes {

@@ -1,0 +1,143 @@
+#include "TestStreams.h"
+
+#include <rdr/MemOutStream.h>
+#include <rdr/ZlibOutStream.h>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <string>
+
+using rdrtest::thrownMessage;
+
+namespace {
+
+// Inflates all of data (a sync-flushed stream need not be finished).
+std::vector<uint8_t> inflateAll(const uint8_t* data, size_t len, bool raw) {
+  z_stream zs{};
+  EXPECT_EQ(inflateInit2(&zs, raw ? -15 : 15), Z_OK);
+  std::vector<uint8_t> out;
+  uint8_t buf[4096];
+  zs.next_in = const_cast<uint8_t*>(data);
+  zs.avail_in = uInt(len);
+  do {
+    zs.next_out = buf;
+    zs.avail_out = sizeof(buf);
+    int rc = inflate(&zs, Z_SYNC_FLUSH);
+    EXPECT_TRUE(rc == Z_OK || rc == Z_STREAM_END || rc == Z_BUF_ERROR) << rc;
+    out.insert(out.end(), buf, buf + (sizeof(buf) - zs.avail_out));
+    if (rc != Z_OK)
+      break;
+  } while (zs.avail_in > 0 || zs.avail_out == 0);
+  EXPECT_EQ(zs.avail_in, 0u);
+  inflateEnd(&zs);
+  return out;
+}
+
+class ZlibRoundTrip : public ::testing::TestWithParam<std::tuple<int, bool>> {};
+
+TEST_P(ZlibRoundTrip, SyncFlushInflatesToWhatWasWritten) {
+  int bufSize = std::get<0>(GetParam());
+  bool raw = std::get<1>(GetParam());
+  // A small underlying memory stream so that output room runs short too.
+  rdr::MemOutStream mem(1);
+  rdr::ZlibOutStream z(&mem, bufSize, 6, raw);
+  std::vector<uint8_t> expect;
+  auto noise = rdrtest::pattern(50000);
+  for (int i = 0; i < 300; i++) {
+    z.writeU32(uint32_t(i));
+    z.writeU8(uint8_t(i));
+    for (int sh = 24; sh >= 0; sh -= 8)
+      expect.push_back(uint8_t(uint32_t(i) >> sh));
+    expect.push_back(uint8_t(i));
+    if (i % 100 == 7) {
+      z.writeBytes(noise.data(), noise.size());
+      expect.insert(expect.end(), noise.begin(), noise.end());
+    }
+  }
+  EXPECT_EQ(z.length(), expect.size());
+  z.flush();
+  EXPECT_EQ(inflateAll(mem.data(), mem.length(), raw), expect);
+  if (!raw) {
+    EXPECT_EQ(mem.data()[0], 0x78);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ZlibRoundTrip,
+                         ::testing::Combine(::testing::Values(6, 7, 64, 0),
+                                            ::testing::Bool()));
+
+TEST(ZlibOutStream, RepeatedFlushEmitsNothing) {
+  rdr::MemOutStream mem;
+  rdr::ZlibOutStream z(&mem, 0, -1, true);
+  z.flush();
+  EXPECT_EQ(mem.length(), 0u);  // nothing written since construction
+  z.writeBytes("hello", 5);
+  z.flush();
+  size_t once = mem.length();
+  EXPECT_GT(once, 0u);
+  z.flush();
+  z.flushCompressed(false);
+  EXPECT_EQ(mem.length(), once);
+  // A full flush is stronger than the sync flush before it.
+  z.flushCompressed(true);
+  EXPECT_GT(mem.length(), once);
+  EXPECT_EQ(inflateAll(mem.data(), mem.length(), true),
+            (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));
+}
+
+TEST(ZlibOutStream, ResetStartsANewStream) {
+  rdr::MemOutStream first, second;
+  rdr::ZlibOutStream z(&first);
+  z.writeBytes("abc", 3);
+  z.flush();
+  z.writeBytes("dropped", 7);
+  z.resetStream();
+  EXPECT_EQ(z.length(), 10u);
+  z.setUnderlying(&second);
+  z.writeBytes("xyz", 3);
+  z.flush();
+  EXPECT_EQ(inflateAll(second.data(), second.length(), false),
+            (std::vector<uint8_t>{'x', 'y', 'z'}));
+
+  // Keeping the buffer: the bytes written before the reset are compressed
+  // into the new stream.
+  rdr::MemOutStream third;
+  z.writeBytes("kept", 4);
+  z.resetStream(rdr::ZlibOutStream::KeepBuffered);
+  z.setUnderlying(&third);
+  z.flush();
+  EXPECT_EQ(inflateAll(third.data(), third.length(), false),
+            (std::vector<uint8_t>{'k', 'e', 'p', 't'}));
+}
+
+TEST(ZlibOutStream, Failures) {
+  rdr::ZlibOutStream z(nullptr, 8);
+  z.writeBytes("12345678", 8);  // fits: nothing is compressed yet
+  EXPECT_EQ(thrownMessage<plat::Exception>([&] { z.writeU8(9); }),
+            "ZlibOutStream: no underlying stream");
+  rdr::MemOutStream mem;
+  rdr::ZlibOutStream small(&mem, 3);
+  EXPECT_EQ(thrownMessage<plat::Exception>([&] { small.writeU32(1); }),
+            "ZlibOutStream overrun: max itemSize exceeded");
+  EXPECT_EQ(thrownMessage<plat::Exception>(
+                [&] { rdr::ZlibOutStream bad(&mem, 0, 42); }),
+            "ZlibOutStream: deflateInit failed");
+}
+
+TEST(ZlibOutStream, StackedSpaceHalves) {
+  rdr::MemOutStream mem(16, 1000);
+  rdr::ZlibOutStream inner(&mem);
+  rdr::ZlibOutStream outer(&inner);
+  EXPECT_EQ(inner.spaceAvailable(), 500u);
+  EXPECT_EQ(outer.spaceAvailable(), 250u);
+  EXPECT_EQ(outer.bottomStream(), &mem);
+  outer.writeBytes("stacked", 7);
+  outer.flush();
+  auto once = inflateAll(mem.data(), mem.length(), false);
+  EXPECT_EQ(inflateAll(once.data(), once.size(), false),
+            (std::vector<uint8_t>{'s', 't', 'a', 'c', 'k', 'e', 'd'}));
+}
+
+} // namespace
