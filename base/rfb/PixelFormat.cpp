@@ -1,6 +1,8 @@
 #include <rfb/PixelFormat.h>
 
 #include <plat/BoundedText.h>
+#include <rdr/InStream.h>
+#include <rdr/OutStream.h>
 
 #include <cctype>
 #include <cstring>
@@ -103,6 +105,44 @@ bool PixelFormat::makeNativeEndian() {
   if (alphaMax != 0)
     alphaShift = uint8_t(bpp - 8 - alphaShift);
   return true;
+}
+
+void PixelFormat::write(rdr::OutStream& os) const {
+  os.writeU8(bpp);
+  os.writeU8(depth);
+  os.writeU8(bigEndian ? 1 : 0);
+  os.writeU8(trueColour ? 1 : 0);
+  os.writeU16(redMax);
+  os.writeU16(greenMax);
+  os.writeU16(blueMax);
+  os.writeU8(redShift);
+  os.writeU8(greenShift);
+  os.writeU8(blueShift);
+  os.writeU8(alphaShift);
+  os.writeU16(alphaMax);
+}
+
+void PixelFormat::read(rdr::InStream& is) {
+  bpp = is.readU8();
+  depth = is.readU8();
+  bigEndian = is.readU8() != 0;
+  trueColour = is.readU8() != 0;
+  redMax = is.readU16();
+  greenMax = is.readU16();
+  blueMax = is.readU16();
+  redShift = is.readU8();
+  greenShift = is.readU8();
+  blueShift = is.readU8();
+  alphaShift = is.readU8();
+  alphaMax = is.readU16();
+  // Peers that know nothing of alpha leave garbage in those bytes (they are
+  // padding to them); alpha is believed only when the depth accounts for it.
+  if (alphaMax == 0 ||
+      depth != bitCount(redMax) + bitCount(greenMax) + bitCount(blueMax) +
+                   bitCount(alphaMax)) {
+    alphaMax = 0;
+    alphaShift = 0;
+  }
 }
 
 bool PixelFormat::parse(const char* name) {
