@@ -1,0 +1,219 @@
+#include <rfb/ColorCubeOrth.h>
+#include <rfb/FullFramePixelBuffer.h>
+#include <rfb/ManagedPixelBuffer.h>
+#include <rfb/TransPixelBuffer.h>
+
+#include <plat/Exception.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+using namespace rfb;
+
+namespace {
+
+// The raster reader's page format: red, green, blue as consecutive bytes.
+PixelFormat rgbBytes24() {
+  PixelFormat pf = PixelFormat::bgr888();
+  pf.bpp = 24;
+  pf.makeNativeEndian();
+  return pf;
+}
+
+// Reads one pixel of any size from translated output, as getPixel would.
+uint32_t pixelAt(const uint8_t* p, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; i--)
+    v = v << 8 | p[i];
+  return v;
+}
+
+} // namespace
+
+TEST(TransPixelBuffer, SameFormatReadsSourceDirectly) {
+  ManagedPixelBuffer src(PixelFormat::rgb565(), 8, 8);
+  TransPixelBuffer tpb;
+  tpb.setPF(PixelFormat::rgb565());
+  tpb.setPixelBuffer(&src);
+  EXPECT_FALSE(tpb.translating());
+  EXPECT_EQ(tpb.getRect(), src.getRect());
+  int s1, s2;
+  EXPECT_EQ(tpb.getPixelsR(Rect(2, 3, 4, 5), &s1),
+            src.getPixelsR(Rect(2, 3, 4, 5), &s2));
+  EXPECT_EQ(s1, s2);
+
+  tpb.setPixelBuffer(nullptr);
+  EXPECT_TRUE(tpb.getRect().isEmpty());
+}
+
+TEST(TransPixelBuffer, RasterBytesBecomeNativeRgb888) {
+  // Odd width and an offset start make rows and the 4-pixel blocks
+  // unaligned.
+  const int w = 7, h = 3;
+  std::vector<uint8_t> mem(1 + w * h * 3);
+  uint8_t* page = mem.data() + 1;
+  for (int i = 0; i < w * h * 3; i++)
+    page[i] = uint8_t(i * 37 + 11);
+  page[0] = 0x11;
+  page[1] = 0x22;
+  page[2] = 0x33;
+  FullFramePixelBuffer src(rgbBytes24(), Rect(0, 0, w, h), nullptr, page);
+
+  TransPixelBuffer tpb;
+  tpb.setPF(PixelFormat::nativeRgb888());
+  tpb.setPixelBuffer(&src);
+  ASSERT_TRUE(tpb.translating());
+
+  std::vector<uint32_t> out(w * h);
+  tpb.getImage(out.data(), tpb.getRect());
+  EXPECT_EQ(out[0], 0x00112233u);
+  for (int i = 0; i < w * h; i++) {
+    const uint8_t* p = page + 3 * i;
+    EXPECT_EQ(out[i], uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]) << i;
+  }
+
+  // getPixelsR hands out a translated scratch copy of a sub-rectangle.
+  int stride;
+  const uint8_t* px = tpb.getPixelsR(Rect(1, 1, 6, 3), &stride);
+  EXPECT_EQ(stride, 5);
+  uint32_t v;
+  memcpy(&v, px + 4 * (stride + 2), 4);
+  EXPECT_EQ(v, out[2 * w + 3]);
+
+  // And back: 32 to 24 restores the page bytes.
+  ManagedPixelBuffer mid(PixelFormat::nativeRgb888(), w, h);
+  tpb.getImage(mid.getPixelsRW(mid.getRect(), &stride), tpb.getRect());
+  TransPixelBuffer back;
+  back.setPF(rgbBytes24());
+  back.setPixelBuffer(&mid);
+  std::vector<uint8_t> again(w * h * 3);
+  back.getImage(again.data(), back.getRect());
+  EXPECT_EQ(0, memcmp(again.data(), page, again.size()));
+}
+
+TEST(TransPixelBuffer, ChannelSwapAndBigEndianInput) {
+  uint32_t pix = 0x80112233;
+  FullFramePixelBuffer src(PixelFormat::argb8888(), Rect(0, 0, 1, 1), nullptr,
+                           reinterpret_cast<uint8_t*>(&pix));
+  TransPixelBuffer tpb;
+  tpb.setPF(PixelFormat::nativeAbgr8888());
+  tpb.setPixelBuffer(&src);
+  uint32_t out = 0;
+  tpb.getImage(&out, Rect(0, 0, 1, 1));
+  EXPECT_EQ(out, 0x80332211u);
+
+  // Bytes pad, red, green, blue of a big-endian 32-bit pixel.
+  uint8_t be[4] = {0x00, 0x11, 0x22, 0x33};
+  FullFramePixelBuffer beSrc(
+      PixelFormat(32, 24, true, true, 255, 255, 255, 16, 8, 0),
+      Rect(0, 0, 1, 1), nullptr, be);
+  tpb.setPF(PixelFormat::nativeRgb888());
+  tpb.setPixelBuffer(&beSrc);
+  tpb.getImage(&out, Rect(0, 0, 1, 1));
+  EXPECT_EQ(out, 0x00112233u);
+}
+
+TEST(TransPixelBuffer, TablesScaleWithRounding) {
+  // Five-bit channels to eight-bit ones.
+  uint16_t pix[2] = {uint16_t(31 << 10 | 16 << 5 | 0),
+                     uint16_t(1 << 10 | 0 << 5 | 31)};
+  FullFramePixelBuffer src(PixelFormat::rgb555(), Rect(0, 0, 2, 1), nullptr,
+                           reinterpret_cast<uint8_t*>(pix));
+  TransPixelBuffer tpb;
+  tpb.setPF(PixelFormat::rgb888());
+  tpb.setPixelBuffer(&src);
+  uint32_t out[2];
+  tpb.getImage(out, Rect(0, 0, 2, 1));
+  EXPECT_EQ(out[0], 255u << 16 | 132u << 8 | 0u);
+  EXPECT_EQ(out[1], 8u << 16 | 0u << 8 | 255u);
+}
+
+TEST(TransPixelBuffer, EveryPairOfSizesAgreesWithChannelDefinition) {
+  PixelFormat formats[] = {
+      PixelFormat::rgb222(), PixelFormat::rgb565(), rgbBytes24(),
+      PixelFormat::rgb888(), PixelFormat(16, 16, true, true, 31, 63, 31, 0, 5, 11),
+      PixelFormat(32, 24, true, true, 255, 255, 255, 8, 16, 24)};
+  std::mt19937 rng(7);
+  for (const PixelFormat& in : formats)
+    for (const PixelFormat& out : formats) {
+      char a[PixelFormat::PrintSize], b[PixelFormat::PrintSize];
+      in.print(a);
+      out.print(b);
+      const int w = 9, h = 2, inB = in.bpp / 8, outB = out.bpp / 8;
+      std::vector<uint8_t> inMem(w * h * inB), outMem(w * h * outB);
+      for (auto& c : inMem)
+        c = uint8_t(rng());
+      FullFramePixelBuffer src(in, Rect(0, 0, w, h), nullptr, inMem.data());
+      TransPixelBuffer tpb;
+      tpb.setPF(out);
+      PixelFormat nin(in);
+      if (!nin.makeNativeEndian()) {
+        // Big-endian input with channels that are not whole bytes.
+        if (in != out) {
+          EXPECT_THROW(tpb.setPixelBuffer(&src), plat::AssertionFail) << a;
+        }
+        continue;
+      }
+      tpb.setPixelBuffer(&src);
+      tpb.getImage(outMem.data(), Rect(0, 0, w, h));
+
+      for (int i = 0; i < w * h; i++) {
+        uint32_t ip = pixelAt(&inMem[i * inB], inB);
+        uint32_t op = pixelAt(&outMem[i * outB], outB);
+        if (out.bigEndian && outB > 1)
+          op = outB == 2 ? __builtin_bswap16(uint16_t(op)) : __builtin_bswap32(op);
+        // Compare at the narrower of the two channel widths.
+        auto check = [&](int inMax, int inShift, int outMax, int outShift) {
+          int maxBoth = inMax < outMax ? inMax : outMax;
+          int vi = int(((ip >> inShift) & unsigned(inMax)) * maxBoth * 2 + inMax) / (2 * inMax);
+          int vo = int(((op >> outShift) & unsigned(outMax)) * maxBoth * 2 + outMax) / (2 * outMax);
+          EXPECT_EQ(vi, vo) << a << " -> " << b << " pixel " << i;
+        };
+        check(nin.redMax, nin.redShift, out.redMax, out.redShift);
+        check(nin.greenMax, nin.greenShift, out.greenMax, out.greenShift);
+        check(nin.blueMax, nin.blueShift, out.blueMax, out.blueShift);
+      }
+    }
+}
+
+TEST(TransPixelBuffer, ColourCubeOutput) {
+  uint32_t pix[3] = {0x000000, 0xffffff, 0xff8000};
+  FullFramePixelBuffer src(PixelFormat::rgb888(), Rect(0, 0, 3, 1), nullptr,
+                           reinterpret_cast<uint8_t*>(pix));
+  TransPixelBuffer tpb;
+  tpb.setPF(PixelFormat::colourMap8());
+  tpb.setPixelBuffer(&src);
+  ASSERT_NE(tpb.getColourMap(), nullptr);
+  ASSERT_TRUE(tpb.getColourMap()->isOrthogonal());
+  uint8_t out[3];
+  tpb.getImage(out, Rect(0, 0, 3, 1));
+  int r, g, b;
+  tpb.getColourMap()->lookup(out[0], &r, &g, &b);
+  EXPECT_EQ(r + g + b, 0);
+  tpb.getColourMap()->lookup(out[1], &r, &g, &b);
+  EXPECT_EQ(r, 65535);
+  EXPECT_EQ(b, 65535);
+  tpb.getColourMap()->lookup(out[2], &r, &g, &b);
+  EXPECT_EQ(r, 65535);
+  EXPECT_EQ(b, 0);
+  EXPECT_GT(g, 20000);
+  EXPECT_LT(g, 45000);
+
+  // A caller's map must be a cube.
+  struct Flat : ColourMap {
+    void lookup(int, int* r, int* g, int* b) const override { *r = *g = *b = 0; }
+  } flat;
+  EXPECT_THROW(tpb.setColourMap(&flat), plat::AssertionFail);
+}
+
+TEST(TransPixelBuffer, InvalidFormatsAreRefused) {
+  ManagedPixelBuffer src(PixelFormat::rgb565(), 2, 2);
+  TransPixelBuffer tpb;
+  tpb.setPixelBuffer(&src);
+  PixelFormat bad = PixelFormat::rgb565();
+  bad.bpp = 12;
+  EXPECT_THROW(tpb.setPF(bad), plat::AssertionFail);
+}
