@@ -1,0 +1,94 @@
+// Pages, compression and decoding helpers shared by the rfbenc tests.
+#pragma once
+
+#include <rfb/ManagedPixelBuffer.h>
+#include <rfbdec/ZRLEDecoder.h>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace testpages {
+
+using Bytes = std::vector<uint8_t>;
+
+// A page of w x h pixels in pf whose pixel (x, y) is f(x, y).
+inline std::unique_ptr<rfb::ManagedPixelBuffer>
+makePage(const rfb::PixelFormat& pf, int w, int h,
+         const std::function<uint32_t(int, int)>& f) {
+  auto pb = std::make_unique<rfb::ManagedPixelBuffer>(pf, w, h);
+  int stride = 0;
+  uint8_t* p = pb->getPixelsRW(rfb::Rect(0, 0, w, h), &stride);
+  const int bpp = pf.bpp / 8;
+  for (int y = 0; y < h; y++) {
+    for (int x = 0; x < w; x++) {
+      uint32_t v = f(x, y);
+      uint8_t* d = p + (size_t(y) * stride + x) * bpp;
+      for (int i = 0; i < bpp; i++) {
+        int shift = pf.bigEndian ? 8 * (bpp - 1 - i) : 8 * i;
+        d[i] = uint8_t(v >> shift);
+      }
+    }
+  }
+  return pb;
+}
+
+// Compresses a raw tile stream the way the encoder's zlib stream does:
+// zlib header, sync flush, no final block.
+inline Bytes deflateSync(const Bytes& in) {
+  z_stream zs;
+  memset(&zs, 0, sizeof(zs));
+  EXPECT_EQ(deflateInit(&zs, Z_DEFAULT_COMPRESSION), Z_OK);
+  Bytes out(deflateBound(&zs, in.size()) + 64);
+  zs.next_in = const_cast<Bytef*>(in.data());
+  zs.avail_in = uInt(in.size());
+  zs.next_out = out.data();
+  zs.avail_out = uInt(out.size());
+  EXPECT_EQ(deflate(&zs, Z_SYNC_FLUSH), Z_OK);
+  out.resize(out.size() - zs.avail_out);
+  deflateEnd(&zs);
+  return out;
+}
+
+// Inflates a zlib stream that ends at a sync-flush point.
+inline Bytes inflateAll(const uint8_t* data, size_t len) {
+  z_stream zs;
+  memset(&zs, 0, sizeof(zs));
+  EXPECT_EQ(inflateInit(&zs), Z_OK);
+  Bytes out;
+  uint8_t buf[65536];
+  zs.next_in = const_cast<Bytef*>(data);
+  zs.avail_in = uInt(len);
+  while (zs.avail_in) {
+    zs.next_out = buf;
+    zs.avail_out = sizeof(buf);
+    int rc = inflate(&zs, Z_SYNC_FLUSH);
+    EXPECT_TRUE(rc == Z_OK || rc == Z_BUF_ERROR) << rc;
+    out.insert(out.end(), buf, buf + (sizeof(buf) - zs.avail_out));
+    if (rc != Z_OK)
+      break;
+  }
+  inflateEnd(&zs);
+  return out;
+}
+
+// Pixel-exact comparison of a page with the decoder's output for the
+// rectangle r of it (rows packed at r's width).
+inline void expectSamePixels(rfb::PixelBuffer& page, const rfb::Rect& r,
+                             const Bytes& decoded) {
+  const int bpp = page.getPF().bpp / 8;
+  int stride = 0;
+  const uint8_t* p = page.getPixelsR(r, &stride);
+  for (int y = 0; y < r.height(); y++) {
+    ASSERT_EQ(0, memcmp(p + size_t(y) * stride * bpp,
+                        decoded.data() + size_t(y) * r.width() * bpp,
+                        size_t(r.width()) * bpp))
+        << "row " << y << " of " << r.width() << "x" << r.height();
+  }
+}
+
+} // namespace testpages

@@ -1,0 +1,299 @@
+#include "TestPages.h"
+
+#include <rdr/MemOutStream.h>
+#include <rfbenc/EncoderCallback.h>
+#include <rfbenc/XrleCallback.h>
+#include <rfbenc/XrlePaletteHelper.h>
+#include <rfbenc/XrleTileEncoder.h>
+
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace rfb;
+using namespace testpages;
+
+namespace {
+
+// Records the tile rectangles and the hook order.
+class RecordingCallback : public XrleCallback {
+public:
+  void rowStart() override { events += 'R'; }
+  void tileStart() override {
+    events += 'T';
+    tiles.push_back(enc->tileRect());
+  }
+  void rowEnd() override { events += 'r'; }
+  XrleTileEncoder* enc = nullptr;
+  std::string events;
+  std::vector<Rect> tiles;
+};
+
+struct TileRun {
+  Bytes raw;                    // uncompressed tile stream
+  std::vector<uint8_t> subencs; // as the decoder saw them
+  Bytes decoded;                // decoded pixels, rows packed
+};
+
+TileRun encodeAndDecode(ManagedPixelBuffer& page, const Rect& r,
+                        bool reuse = false) {
+  EncoderCallback owner;
+  RecordingCallback cb;
+  XrleTileEncoder enc(&cb, &owner, 64, reuse, !reuse);
+  cb.enc = &enc;
+  rdr::MemOutStream os;
+  enc.encodeRect(r, os, page);
+  TileRun run;
+  run.raw.assign(os.data(), os.data() + os.length());
+  Bytes z = deflateSync(run.raw);
+  ZRLEDecoder dec;
+  dec.setAllowPaletteReuse(reuse);
+  run.decoded.resize(size_t(r.area()) * page.getPF().bpp / 8);
+  dec.decodeRect(r, z.data(), z.size(), page.getPF(), run.decoded.data(),
+                 r.width());
+  run.subencs = dec.tileSubencodings();
+  return run;
+}
+
+uint32_t rgb(const PixelFormat& pf, unsigned r, unsigned g, unsigned b) {
+  return ((r % (pf.redMax + 1u)) << pf.redShift) |
+         ((g % (pf.greenMax + 1u)) << pf.greenShift) |
+         ((b % (pf.blueMax + 1u)) << pf.blueShift);
+}
+
+// Pixel patterns that steer the tile analysis to each subencoding family.
+uint32_t patternPixel(const PixelFormat& pf, int kind, int x, int y) {
+  switch (kind) {
+  case 0: return rgb(pf, 10, 200, 30);                         // solid
+  case 1: return (x + y) % 2 ? rgb(pf, 255, 255, 255) : 0;     // 2 colours
+  case 2: return rgb(pf, (x / 3) % 4 * 60, y % 4 * 60, 7);     // 16 colours
+  case 3: return rgb(pf, (x * 7 + y) % 100, 99, (x + y) % 3);  // ~100, RLE
+  case 4: {                                                    // noise
+    uint32_t h = uint32_t(x) * 2654435761u ^ uint32_t(y) * 40503u;
+    h ^= h >> 13;
+    return rgb(pf, h, h >> 8, h >> 16);
+  }
+  case 5: return rgb(pf, y % 7 * 30, 0, 0);                    // stripes
+  default: return (x / 5 + y / 9) % 3 ? rgb(pf, 250, 250, 250)  // "text"
+                                      : rgb(pf, x % 2, 0, 0);
+  }
+}
+
+} // namespace
+
+TEST(XrleTileEncoder, RoundTripsEveryTileKindFormatAndSize) {
+  PixelFormat bigRgb = PixelFormat::rgb888();
+  bigRgb.bigEndian = true;
+  // Channels in the top three bytes: the CPIXEL is the last three bytes in
+  // memory (little-endian) or the first three (big-endian).
+  PixelFormat highLe(32, 24, false, true, 255, 255, 255, 24, 16, 8);
+  PixelFormat highBe(32, 24, true, true, 255, 255, 255, 24, 16, 8);
+  const PixelFormat formats[] = {PixelFormat::nativeRgb888(),
+                                 PixelFormat::argb8888(), bigRgb, highLe,
+                                 highBe, PixelFormat::rgb565(),
+                                 PixelFormat::rgb222()};
+  const int sizes[][2] = {{1, 1}, {64, 64}, {65, 65}, {100, 1},
+                          {1, 100}, {130, 70}};
+  std::set<int> seen;
+  for (const PixelFormat& pf : formats) {
+    for (auto& sz : sizes) {
+      for (int kind = 0; kind < 7; kind++) {
+        auto page = makePage(pf, sz[0], sz[1], [&](int x, int y) {
+          return patternPixel(pf, kind, x, y);
+        });
+        Rect r(0, 0, sz[0], sz[1]);
+        TileRun run = encodeAndDecode(*page, r);
+        char desc[PixelFormat::PrintSize];
+        pf.print(desc);
+        SCOPED_TRACE(testing::Message() << desc << " " << sz[0] << "x"
+                                        << sz[1] << " kind " << kind);
+        expectSamePixels(*page, r, run.decoded);
+        for (uint8_t s : run.subencs) seen.insert(s);
+      }
+    }
+  }
+  // Every family was exercised: raw, solid, packed at 1, 2 and 4 bits,
+  // plain RLE and palette RLE.
+  for (int s : {0, 1, 2, 3, 16, 128})
+    EXPECT_TRUE(seen.count(s)) << s;
+  EXPECT_GE(*seen.rbegin(), 130);
+}
+
+TEST(XrleTileEncoder, SubRectangleOfALargerBufferDecodesItsOwnPixels) {
+  const PixelFormat& pf = PixelFormat::nativeRgb888();
+  auto page = makePage(pf, 200, 150, [&](int x, int y) {
+    return patternPixel(pf, x < 100 ? 4 : 6, x, y);
+  });
+  Rect r(37, 21, 170, 149);
+  TileRun run = encodeAndDecode(*page, r);
+  expectSamePixels(*page, r, run.decoded);
+  EXPECT_EQ(run.subencs.size(), 3u * 2u);
+}
+
+TEST(XrleTileEncoder, TilesComeRowByRowLeftToRight) {
+  const PixelFormat& pf = PixelFormat::nativeRgb888();
+  auto page = makePage(pf, 65, 65, [](int, int) { return 5u; });
+  EncoderCallback owner;
+  RecordingCallback cb;
+  XrleTileEncoder enc(&cb, &owner, 64, false, true);
+  cb.enc = &enc;
+  rdr::MemOutStream os;
+  enc.encodeRect(Rect(0, 0, 65, 65), os, *page);
+  EXPECT_EQ(cb.events, "RTTrRTTr");
+  std::vector<Rect> expected = {Rect(0, 0, 64, 64), Rect(64, 0, 65, 64),
+                                Rect(0, 64, 64, 65), Rect(64, 64, 65, 65)};
+  EXPECT_EQ(cb.tiles, expected);
+}
+
+TEST(XrleTileEncoder, WorkedExamplesChooseTheExpectedSubencoding) {
+  const PixelFormat& pf = PixelFormat::nativeRgb888();
+  const Rect tile(0, 0, 64, 64);
+  auto subencOf = [&](const std::function<uint32_t(int, int)>& f) {
+    auto page = makePage(pf, 64, 64, f);
+    TileRun run = encodeAndDecode(*page, tile);
+    expectSamePixels(*page, tile, run.decoded);
+    EXPECT_EQ(run.subencs.size(), 1u);
+    return run.subencs.empty() ? -1 : int(run.subencs[0]);
+  };
+
+  // One colour: the byte 1 and one CPIXEL of blue, green, red.
+  {
+    auto page = makePage(pf, 64, 64, [](int, int) { return 0x123456u; });
+    TileRun run = encodeAndDecode(*page, tile);
+    EXPECT_EQ(run.raw, (Bytes{1, 0x56, 0x34, 0x12}));
+  }
+  // Two colours alternating pixel by pixel, also across row ends: packed
+  // palette (520 bytes) beats palette RLE (4104) and raw (12288).
+  EXPECT_EQ(subencOf([](int x, int y) { return (y * 64 + x) % 2 ? 0xffu : 0u; }),
+            2);
+  // 200 colours in single pixels: no palette, raw beats plain RLE.
+  EXPECT_EQ(subencOf([](int x, int y) { return uint32_t((y * 64 + x) % 200); }),
+            0);
+  // 200 colours in runs of 32: plain RLE.
+  EXPECT_EQ(subencOf([](int x, int y) { return uint32_t((y * 2 + x / 32) % 200); }),
+            128);
+  // 127 colours, the 127th in the last run: palette RLE with all 127.
+  auto cycle127 = [](int x, int y, bool tail) {
+    int i = y * 64 + x;
+    if (i < 3968)
+      return uint32_t(i % 126);
+    if (tail && i == 4095)
+      return 0u; // a run after the one that brought the 127th colour
+    return 126u;
+  };
+  EXPECT_EQ(subencOf([&](int x, int y) { return cycle127(x, y, false); }),
+            128 + 127);
+  // The same with one more run after it: the palette overflows, and raw
+  // (12288) beats plain RLE (15884).
+  EXPECT_EQ(subencOf([&](int x, int y) { return cycle127(x, y, true); }), 0);
+  // Sixteen colours in runs of 2: packed at 4 bits (2048 + 48) beats
+  // palette RLE (4096 + 48). In runs of 4 both estimate 2096 and the
+  // earlier candidate, palette RLE, keeps the tie.
+  EXPECT_EQ(subencOf([](int x, int y) { return uint32_t((x / 2 + y) % 16); }),
+            16);
+  EXPECT_EQ(subencOf([](int x, int y) { return uint32_t((x / 4 + y) % 16); }),
+            128 + 16);
+}
+
+TEST(XrleTileEncoder, RunLengthCodes) {
+  const PixelFormat& pf = PixelFormat::nativeRgb888();
+  // A run of n pixels of colour A, then B to the end: plain RLE of two
+  // runs (8 bytes) beats palette RLE (10) and the packed palette (518).
+  auto encodeRun = [&](int n) {
+    auto page = makePage(pf, 64, 64, [n](int x, int y) {
+      return y * 64 + x < n ? 0x0a0b0cu : 0x010203u;
+    });
+    return encodeAndDecode(*page, Rect(0, 0, 64, 64)).raw;
+  };
+  auto tailCode = [](int len) {
+    Bytes b;
+    for (len -= 1; len > 254; len -= 255)
+      b.push_back(255);
+    b.push_back(uint8_t(len));
+    return b;
+  };
+  for (int n : {255, 256, 510}) {
+    Bytes expect = {128, 0x0c, 0x0b, 0x0a};
+    if (n == 255)
+      expect.push_back(254);
+    else if (n == 256)
+      expect.insert(expect.end(), {255, 0});
+    else
+      expect.insert(expect.end(), {255, 254});
+    expect.insert(expect.end(), {0x03, 0x02, 0x01});
+    Bytes tail = tailCode(4096 - n);
+    expect.insert(expect.end(), tail.begin(), tail.end());
+    EXPECT_EQ(encodeRun(n), expect) << "run of " << n;
+  }
+}
+
+TEST(XrleTileEncoder, PaletteReuseRoundTrips) {
+  const PixelFormat& pf = PixelFormat::nativeRgb888();
+  // Tile columns: checker A/B, solid A, solid A, checker A/B, noise,
+  // checker B/A; rows repeat with a twist.
+  auto page = makePage(pf, 6 * 64, 2 * 64, [&](int x, int y) {
+    int col = x / 64;
+    bool odd = (x + y) % 2;
+    switch (col) {
+    case 0: case 3: return odd ? 0xaau : 0xbbu;
+    case 1: case 2: return 0xaau;
+    case 4: return patternPixel(pf, 4, x, y);
+    default: return odd ? 0xbbu : 0xaau;
+    }
+  });
+  Rect r(0, 0, 6 * 64, 2 * 64);
+  TileRun run = encodeAndDecode(*page, r, true);
+  expectSamePixels(*page, r, run.decoded);
+  EXPECT_EQ(run.subencs[0], 2);
+  EXPECT_EQ(run.subencs[1], 1);
+  EXPECT_EQ(run.subencs[2], 127); // the previous palette's only colour
+  EXPECT_EQ(run.subencs[5], 127); // packed against the previous palette
+}
+
+TEST(XrleTileEncoder, TwentyFourBitSourcesWriteNothing) {
+  PixelFormat pf24 = PixelFormat::bgr888();
+  pf24.bpp = 24;
+  auto page = makePage(pf24, 70, 70, [](int x, int) { return uint32_t(x); });
+  EncoderCallback owner;
+  XrleCallback cb;
+  XrleTileEncoder enc(&cb, &owner, 64, false, true);
+  rdr::MemOutStream os;
+  enc.encodeRect(Rect(0, 0, 70, 70), os, *page);
+  EXPECT_EQ(os.length(), 0u);
+}
+
+TEST(XrleTileEncoder, CPixelFormFollowsTheUnusedByte) {
+  using E = XrleTileEncoder;
+  PixelFormat bigRgb = PixelFormat::rgb888();
+  bigRgb.bigEndian = true;
+  PixelFormat middleBe(32, 16, true, true, 255, 255, 0, 16, 8, 0);
+  PixelFormat highLe(32, 24, false, true, 255, 255, 255, 24, 16, 8);
+  PixelFormat highBe = highLe;
+  highBe.bigEndian = true;
+  EXPECT_EQ(E::cpixelForm(PixelFormat::nativeRgb888()), E::CPixelFirst3);
+  EXPECT_EQ(E::cpixelForm(bigRgb), E::CPixelLast3);
+  EXPECT_EQ(E::cpixelForm(middleBe), E::CPixelFirst3);
+  EXPECT_EQ(E::cpixelForm(highLe), E::CPixelLast3);
+  EXPECT_EQ(E::cpixelForm(highBe), E::CPixelFirst3);
+  EXPECT_EQ(E::cpixelForm(PixelFormat::argb8888()), E::CPixelWhole);
+  EXPECT_EQ(E::cpixelForm(PixelFormat::rgb565()), E::CPixelWhole);
+}
+
+TEST(XrlePaletteHelper, CollidingColoursProbeWithinTheSlack) {
+  // 127 colours that all hash to the last home slot: the probe sequence
+  // runs through the whole slack area.
+  std::vector<uint32_t> colours;
+  for (uint32_t p = 0; colours.size() < XrlePaletteHelper::MAX_SIZE; p++) {
+    if ((((p >> 20) ^ (p >> 10) ^ p) & 0x3ff) == 0x3ff)
+      colours.push_back(p);
+  }
+  XrlePaletteHelper pal;
+  for (size_t i = 0; i < colours.size(); i++)
+    ASSERT_EQ(pal.insert(colours[i]), int(i));
+  for (size_t i = 0; i < colours.size(); i++)
+    EXPECT_EQ(pal.insert(colours[i]), int(i));
+  EXPECT_EQ(pal.size, 127);
+  EXPECT_EQ(pal.lookup(colours.back() + 1), -1);
+  EXPECT_EQ(pal.lookup(colours[100]), 100);
+  pal.clear();
+  EXPECT_EQ(pal.lookup(colours[0]), -1);
+}

@@ -1,0 +1,315 @@
+#include "TestPages.h"
+
+#include <plat/Exception.h>
+#include <rdr/MemOutStream.h>
+#include <rfb/Region.h>
+#include <rfbdec/PageFile.h>
+#include <rfbdec/RectMessage.h>
+#include <rfbenc/EncoderCallbackV4.h>
+#include <rfbenc/PageEncoder.h>
+#include <rfbenc/ZRLEEncoder.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+using namespace rfb;
+using namespace testpages;
+
+namespace {
+
+const PixelFormat& rgb888() { return PixelFormat::nativeRgb888(); }
+
+uint32_t noise(int x, int y) {
+  uint32_t h = uint32_t(x) * 2654435761u ^ uint32_t(y) * 40503u;
+  h ^= h >> 13;
+  h *= 0x5bd1e995;
+  return (h ^ (h >> 15)) & 0xffffff;
+}
+
+// Sets a parameter at preference priority for the life of the guard.
+class ParamGuard {
+public:
+  ParamGuard(plat::ConfigParameter& p, int value) : p_(p) {
+    EXPECT_TRUE(p_.setFromInt(value, 10));
+  }
+  ~ParamGuard() { p_.unset(10); }
+
+private:
+  plat::ConfigParameter& p_;
+};
+
+// A V4 callback into memory that counts deferred rectangles and can claim
+// protocol version 3.
+class MemCallback : public EncoderCallbackV4 {
+public:
+  explicit MemCallback(int version = 4)
+      : EncoderCallbackV4(&out), version_(version) {}
+  void rectDeferred() override { deferred++; }
+  int version() override { return version_; }
+
+  // The rectangle messages written so far, from the given one on.
+  std::vector<Bytes> messages() {
+    std::vector<Bytes> all;
+    size_t pos = 0;
+    while (pos < out.length()) {
+      Bytes payload;
+      pos += readFramedMessage(out.data() + pos, out.length() - pos, payload);
+      all.push_back(payload);
+    }
+    return all;
+  }
+
+  rdr::MemOutStream out;
+  int deferred = 0;
+
+private:
+  int version_;
+};
+
+// Decodes rectangle messages in order with one decoder into a page-sized
+// frame, returning the rectangles seen.
+class Viewer {
+public:
+  Viewer(int w, int h) : frame(rgb888(), w, h) {}
+  Rect show(const Bytes& payload) {
+    RectMessage m = RectMessage::parse(payload.data(), payload.size());
+    EXPECT_EQ(m.encoding, 16);
+    dec.decodeRect(m.rect, m.data, m.length, frame);
+    return m.rect;
+  }
+  ManagedPixelBuffer frame;
+  ZRLEDecoder dec;
+};
+
+void expectSameFrame(PixelBuffer& a, PixelBuffer& b, const Rect& r) {
+  int sa = 0, sb = 0;
+  const uint8_t* pa = a.getPixelsR(r, &sa);
+  const uint8_t* pb = b.getPixelsR(r, &sb);
+  for (int y = 0; y < r.height(); y++)
+    ASSERT_EQ(0, memcmp(pa + size_t(y) * sa * 4, pb + size_t(y) * sb * 4,
+                        size_t(r.width()) * 4))
+        << "row " << y;
+}
+
+// Compressed bytes that a fresh encoder stages for r (the staged road is
+// taken with MiniUpdates and a budget larger than anything here).
+size_t stagedSize(PixelBuffer& page, const Rect& r) {
+  ParamGuard mini(ZRLEEncoder::miniUpdates, 1);
+  ParamGuard size(ZRLEEncoder::miniUpdateSize, 1 << 30);
+  MemCallback cb;
+  ZRLEEncoder enc(&cb, 16, false, 64, false, true);
+  Region remaining;
+  EXPECT_TRUE(enc.writeUpdate(Region(r), page, nullptr, remaining));
+  return cb.messages().at(0).size() - RectMessage::HeaderSize;
+}
+
+} // namespace
+
+TEST(PageEncoder, PageOf100x1IsOneFrameWithHeaderAndZlibStream) {
+  auto page = makePage(rgb888(), 100, 1, [](int x, int) { return x < 50 ? 0xff0000u : 0x0000ffu; });
+  rdr::MemOutStream file;
+  encodePage(file, *page);
+  const uint8_t* b = file.data();
+  const size_t len = file.length();
+  ASSERT_GT(len, 14u);
+  EXPECT_EQ(unsigned(b[0] << 8 | b[1]), 0x8000u | unsigned(len - 2));
+  EXPECT_EQ(Bytes(b + 2, b + 12),
+            (Bytes{0x80, 0x10, 0, 0, 0, 0, 0, 100, 0, 1}));
+  EXPECT_EQ(b[12], 0x78); // zlib header, no length prefix
+  EXPECT_EQ((b[12] << 8 | b[13]) % 31, 0);
+  // Ends at a sync-flush point: the empty stored block 00 00 ff ff.
+  EXPECT_EQ(Bytes(b + len - 4, b + len), (Bytes{0, 0, 0xff, 0xff}));
+
+  Bytes tiles = inflateAll(b + 12, len - 12);
+  // Two tiles, 64 and 36 wide: plain RLE of 50 red and 14 blue, then solid
+  // blue. CPIXELs are blue, green, red.
+  EXPECT_EQ(tiles, (Bytes{128, 0, 0, 0xff, 49, 0xff, 0, 0, 13, 1, 0xff, 0, 0}));
+}
+
+TEST(PageEncoder, PageFileRoundTripAcrossManyFrames) {
+  // Noise compresses badly, so the message spans several frames.
+  auto page = makePage(rgb888(), 333, 150, [](int x, int y) {
+    return y < 40 ? 0xffffffu : x < 200 ? noise(x, y) : uint32_t(x / 10 % 3) * 0x7f;
+  });
+  char path[] = "/tmp/rfbenc-page-XXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  struct Cleanup {
+    const char* p;
+    int fd;
+    ~Cleanup() { close(fd); unlink(p); }
+  } cleanup{path, fd};
+
+  rdr::MemOutStream file;
+  for (uint32_t v : {333u, 150u, 282u, 127u, 9u, 1u})
+    file.writeU32(v);
+  encodePage(file, *page);
+  ASSERT_EQ(write(fd, file.data(), file.length()), ssize_t(file.length()));
+
+  PageFile pf = PageFile::load(path);
+  EXPECT_EQ(pf.header().width, 333u);
+  EXPECT_EQ(pf.header().paperCode, 9u);
+  EXPECT_GT(file.length(), 32766u * 2);
+  ManagedPixelBuffer out(PageFile::pixelFormat(), 333, 150);
+  pf.decode(out);
+  expectSameFrame(*page, out, Rect(0, 0, 333, 150));
+}
+
+TEST(ZRLEEncoder, UpdateWithoutMiniUpdatesWritesEveryRectangleWhole) {
+  auto page = makePage(rgb888(), 200, 200, noise);
+  MemCallback cb;
+  ZRLEEncoder enc(&cb, 16, false, 64, false, true);
+  Region region(Rect(0, 0, 200, 70));
+  region.assignUnion(Region(Rect(10, 100, 150, 200)));
+  Region remaining;
+  EXPECT_TRUE(enc.writeUpdate(region, *page, nullptr, remaining));
+  EXPECT_TRUE(remaining.isEmpty());
+  EXPECT_EQ(enc.getNumRects(region), 2);
+
+  Viewer v(200, 200);
+  std::vector<Bytes> msgs = cb.messages();
+  ASSERT_EQ(msgs.size(), 2u);
+  EXPECT_EQ(v.show(msgs[0]), Rect(0, 0, 200, 70));
+  EXPECT_EQ(v.show(msgs[1]), Rect(10, 100, 150, 200));
+  expectSameFrame(*page, v.frame, Rect(0, 0, 200, 70));
+  expectSameFrame(*page, v.frame, Rect(10, 100, 150, 200));
+}
+
+TEST(ZRLEEncoder, MiniUpdateCutsAfterTwoRowsAndTheRestContinuesTheStream) {
+  auto page = makePage(rgb888(), 64, 192, noise);
+  const Rect all(0, 0, 64, 192);
+  const size_t two = stagedSize(*page, Rect(0, 0, 64, 128));
+  const size_t three = stagedSize(*page, all);
+  ASSERT_LT(two, three);
+
+  ParamGuard mini(ZRLEEncoder::miniUpdates, 1);
+  ParamGuard size(ZRLEEncoder::miniUpdateSize, int((two + three) / 2));
+  MemCallback cb;
+  ZRLEEncoder enc(&cb, 16, false, 64, false, true);
+  Region remaining;
+  EXPECT_FALSE(enc.writeUpdate(Region(all), *page, nullptr, remaining));
+  EXPECT_EQ(remaining, Region(Rect(0, 128, 64, 192)));
+
+  Region rest;
+  EXPECT_TRUE(enc.writeUpdate(remaining, *page, nullptr, rest));
+  EXPECT_TRUE(rest.isEmpty());
+
+  std::vector<Bytes> msgs = cb.messages();
+  ASSERT_EQ(msgs.size(), 2u);
+  EXPECT_EQ(msgs[0].size() - RectMessage::HeaderSize, two);
+  Viewer v(64, 192);
+  EXPECT_EQ(v.show(msgs[0]), Rect(0, 0, 64, 128));
+  EXPECT_EQ(v.show(msgs[1]), Rect(0, 128, 64, 192));
+  expectSameFrame(*page, v.frame, all);
+}
+
+TEST(ZRLEEncoder, MiniUpdateCutsWithinTheFirstRow) {
+  auto page = makePage(rgb888(), 192, 64, noise);
+  const Rect all(0, 0, 192, 64);
+  const size_t three = stagedSize(*page, all);
+  auto run = [&](bool resetFirst) {
+    ParamGuard mini(ZRLEEncoder::miniUpdates, 1);
+    // Room for two of the three tiles of the only row.
+    ParamGuard size(ZRLEEncoder::miniUpdateSize, int(three * 3 / 4));
+    MemCallback cb;
+    ZRLEEncoder enc(&cb, 16, false, 64, false, true);
+    if (resetFirst) {
+      Region ignored;
+      enc.writeUpdate(Region(Rect(0, 0, 10, 10)), *page, nullptr, ignored);
+      enc.reset();
+      cb.out.clear();
+    }
+    Region remaining;
+    EXPECT_FALSE(enc.writeUpdate(Region(all), *page, nullptr, remaining));
+    EXPECT_EQ(remaining, Region(Rect(128, 0, 192, 64)));
+    EXPECT_EQ(cb.deferred, 0);
+
+    std::vector<Bytes> msgs = cb.messages();
+    ASSERT_EQ(msgs.size(), 1u);
+    // A fresh stream: the first tile row was rewound to nothing, so the
+    // data starts with the zlib header a new decoder expects.
+    EXPECT_EQ(msgs[0][RectMessage::HeaderSize], 0x78);
+    Viewer v(192, 64);
+    EXPECT_EQ(v.show(msgs[0]), Rect(0, 0, 128, 64));
+    expectSameFrame(*page, v.frame, Rect(0, 0, 128, 64));
+  };
+  run(false);
+  run(true);
+}
+
+TEST(ZRLEEncoder, MiniUpdateSizeTooSmallForOneTile) {
+  auto page = makePage(rgb888(), 100, 100, noise);
+  ParamGuard mini(ZRLEEncoder::miniUpdates, 1);
+  ParamGuard size(ZRLEEncoder::miniUpdateSize, 1);
+  MemCallback cb;
+  ZRLEEncoder enc(&cb, 16, false, 64, false, true);
+  Region remaining;
+  try {
+    enc.writeUpdate(Region(Rect(0, 0, 100, 100)), *page, nullptr, remaining);
+    FAIL() << "no exception";
+  } catch (plat::Exception& e) {
+    EXPECT_STREQ(e.message(), "MiniUpdateSize is too small");
+  }
+  EXPECT_EQ(cb.deferred, 1);
+  EXPECT_EQ(cb.out.length(), 0u);
+
+  // Into a caller's stream there is no way to defer: an assertion.
+  rdr::MemOutStream os;
+  Rect actual;
+  EXPECT_THROW(enc.encodeRect(Rect(0, 0, 100, 100), &os, *page, 1, &actual,
+                              false),
+               plat::AssertionFail);
+}
+
+TEST(ZRLEEncoder, ResetStartsAFreshZlibStream) {
+  auto page = makePage(rgb888(), 80, 80, noise);
+  MemCallback cb;
+  ZRLEEncoder enc(&cb, 16, false, 64, false, true);
+  enc.writeRect(Rect(0, 0, 80, 40), *page, nullptr);
+  enc.writeRect(Rect(0, 40, 80, 80), *page, nullptr);
+  enc.reset();
+  enc.writeRect(Rect(0, 0, 80, 80), *page, nullptr);
+  std::vector<Bytes> msgs = cb.messages();
+  ASSERT_EQ(msgs.size(), 3u);
+  const size_t h = RectMessage::HeaderSize;
+  EXPECT_EQ(msgs[0][h], 0x78);
+  EXPECT_NE(msgs[1][h], 0x78); // continues the first stream
+  EXPECT_EQ(msgs[2][h], 0x78);
+
+  Viewer first(80, 80);
+  first.show(msgs[0]);
+  first.show(msgs[1]);
+  expectSameFrame(*page, first.frame, Rect(0, 0, 80, 80));
+  Viewer second(80, 80);
+  second.show(msgs[2]);
+  expectSameFrame(*page, second.frame, Rect(0, 0, 80, 80));
+}
+
+TEST(ZRLEEncoder, VersionThreeCallbacksGetALengthPrefix) {
+  auto page = makePage(rgb888(), 70, 70, noise);
+  MemCallback cb(3);
+  std::unique_ptr<Encoder> enc(ZRLEEncoder::create(&cb, 16));
+  enc->writeRect(Rect(0, 0, 70, 70), *page, nullptr);
+  Bytes msg = cb.messages().at(0);
+  const uint8_t* d = msg.data() + RectMessage::HeaderSize;
+  size_t n = size_t(d[0]) << 24 | d[1] << 16 | d[2] << 8 | d[3];
+  EXPECT_EQ(n, msg.size() - RectMessage::HeaderSize - 4);
+  ZRLEDecoder dec;
+  ManagedPixelBuffer out(rgb888(), 70, 70);
+  dec.decodeRect(Rect(0, 0, 70, 70), d + 4, n, out);
+  expectSameFrame(*page, out, Rect(0, 0, 70, 70));
+}
+
+TEST(ZRLEEncoder, RectangleDataIntoTheCallersStream) {
+  auto page = makePage(rgb888(), 64, 64, [](int x, int) { return x % 2 ? 7u : 9u; });
+  EncoderCallback cb;
+  ZRLEEncoder enc(&cb, 16, false, 64, false, true);
+  rdr::MemOutStream os;
+  EXPECT_TRUE(enc.writeRectData(Rect(0, 0, 64, 64), os, *page));
+  Bytes tiles = inflateAll(os.data(), os.length());
+  ASSERT_FALSE(tiles.empty());
+  EXPECT_EQ(tiles[0], 2); // packed palette of two colours
+}
