@@ -1,6 +1,8 @@
 #include <os/SocketUtil.h>
 
+#include <plat/DynamicFn.h>
 #include <plat/Exception.h>
+#include <plat/LogSrc.h>
 
 #include <algorithm>
 #include <atomic>
@@ -30,12 +32,11 @@ struct rlimit savedLimits;
 std::atomic<bool> savedLimitsValid{false};
 std::once_flag setupOnce;
 
+plat::LogSrc vlog("SocketUtil");
+
 void logSetupFailure(const char* what, int err)
 {
-  plat::SystemException e(what, err);
-  // Placeholder until the log sources are available: the failure is not
-  // reported anywhere yet.
-  (void)e;
+  vlog.error("%s", plat::SystemException(what, err).message());
 }
 
 void doSocketSetup()
@@ -154,13 +155,16 @@ void createSocketPair(int fds[2])
 
 void createPipe(int fds[2])
 {
-  // FIXME(DynamicFn): pipe2 is to be looked up once at run time in the C
-  // library through plat::DynamicFn, falling back to pipe when it is
-  // missing. Until that binding exists the call is made directly.
-  if (pipe2(fds, O_CLOEXEC) == 0)
-    return;
-  if (errno != ENOSYS)
-    throw plat::SystemException("pipe2", errno);
+  // Looked up at run time so that a C library without pipe2 still works,
+  // through the non-atomic fallback below.
+  typedef int (*Pipe2Fn)(int*, int);
+  static const plat::DynamicFn pipe2Fn("c[6]", "pipe2");
+  if (Pipe2Fn fn = pipe2Fn.as<Pipe2Fn>()) {
+    if (fn(fds, O_CLOEXEC) == 0)
+      return;
+    if (errno != ENOSYS)
+      throw plat::SystemException("pipe2", errno);
+  }
   if (pipe(fds) != 0)
     throw plat::SystemException("pipe", errno);
   if (!setInheritable(fds[0], false, true)) {
