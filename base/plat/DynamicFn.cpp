@@ -1,5 +1,6 @@
 #include <plat/DynamicFn.h>
 
+#include <plat/LogSrc.h>
 #include <plat/String.h>
 #include <plat/unix/Threading.h>
 
@@ -20,12 +21,7 @@ Mutex& bindMutex()
 // binding, which may already run on a second thread.
 Mutex& startupMutex = bindMutex();
 
-void logDynFn(const char* format, const char* a, const char* b = nullptr)
-{
-  (void)format;
-  (void)a;
-  (void)b;
-}
+LogSrc vlog("DynamicFn");
 
 } // namespace
 
@@ -97,7 +93,7 @@ bool DynamicFn::tryFile(const char* file, const char* functionNames)
   }
   handle_ = dlopen(file, RTLD_LAZY | RTLD_GLOBAL);
   if (!handle_) {
-    logDynFn(" [DynFnOpen(%s) failed]", file);
+    vlog.debug(" [DynFnOpen(%s) failed]", file);
     return false;
   }
   String names(functionNames);
@@ -108,10 +104,10 @@ bool DynamicFn::tryFile(const char* file, const char* functionNames)
       *comma = '\0';
     fn_ = dlsym(handle_, n);
     if (fn_) {
-      logDynFn("found '%s' in '%s'", n, file);
+      vlog.debug("found '%s' in '%s'", n, file);
       return true;
     }
-    logDynFn("  [DynFnFind(%s) failed]", n);
+    vlog.debug("  [DynFnFind(%s) failed]", n);
     n = comma ? comma + 1 : nullptr;
   }
   dlclose(handle_);

@@ -1,6 +1,7 @@
 #include <plat/TimerManager.h>
 
 #include <plat/Assert.h>
+#include <plat/LogSrc.h>
 #include <plat/time.h>
 
 #include <climits>
@@ -15,10 +16,7 @@ thread_local TimerManager* thrInst = nullptr;
 // reading counts as a jump.
 constexpr int64_t JumpBound = 240 * int64_t(TimeUnitsPerSec);
 
-void logJump(const char* text)
-{
-  (void)text;
-}
+LogSrc vlog("TimerManager");
 
 } // namespace
 
@@ -126,8 +124,8 @@ int64_t TimerManager::checkedNow(bool* jumped)
   int64_t bound = head_ ? head_->expiry_ + JumpBound : NoTimeBound;
   int64_t now = monotonicNowBounded(bound, jumped);
   if (*jumped) {
-    logJump(now < bound ? "Time has jumped forwards - restarting timers"
-                        : "Time has moved backwards - restarting timers");
+    vlog.status(now < bound ? "Time has jumped forwards - restarting timers"
+                            : "Time has moved backwards - restarting timers");
     Timer* t = head_;
     head_ = tail_ = nullptr;
     while (t) {

@@ -1,6 +1,7 @@
 #include <plat/file.h>
 
 #include <plat/Exception.h>
+#include <plat/LogSrc.h>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -11,10 +12,7 @@ namespace plat {
 
 namespace {
 
-void logCloseFailure(const Exception& e)
-{
-  (void)e;
-}
+LogSrc vlog("FilePtr");
 
 } // namespace
 
@@ -35,7 +33,7 @@ FilePtr::~FilePtr()
     reset();
   } catch (const Exception& e) {
     if (logCloseFailure_)
-      logCloseFailure(e);
+      vlog.error("%s", e.message());
   }
 }
 

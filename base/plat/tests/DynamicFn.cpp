@@ -1,9 +1,12 @@
 #include <plat/DynamicFn.h>
 
+#include "LogCapture.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 #include <string>
+#include <vector>
 
 using plat::DynamicFn;
 
@@ -94,4 +97,16 @@ TEST(DynamicFn, EachObjectHoldsItsOwnReference)
   // A library without the symbol is closed again at once.
   { DynamicFn c("jexdynNoSym", "dynfnValue"); }
   EXPECT_FALSE(loaded(dir("libjexdynNoSym.so")));
+}
+
+TEST(DynamicFn, LogsEveryTry)
+{
+  LogCapture cap("dynfncap", "DynamicFn:dynfncap:110");
+  DynamicFn fn("jexdynNoSym,jexdynMissing,jexdynA", "dynfnValue");
+  EXPECT_EQ(boundValue(fn), 1);
+  EXPECT_EQ(cap.lines(),
+            (std::vector<std::string>{
+                "110   [DynFnFind(dynfnValue) failed]",
+                "110  [DynFnOpen(libjexdynMissing.so) failed]",
+                "110 found 'dynfnValue' in 'libjexdynA.so'"}));
 }

@@ -2,9 +2,14 @@
 
 #include <plat/Exception.h>
 
+#include "LogCapture.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 using namespace plat;
 
@@ -45,18 +50,37 @@ TEST(Thread, RunsJoinsAndKnowsItself)
 
 TEST(Thread, NeverStartedThreadIsDestroyedWithoutBlocking)
 {
+  LogCapture cap("thrcap", "Threading:thrcap:100");
   Thread* t = new Thread("idle");
   delete t;
+  EXPECT_EQ(cap.lines(), (std::vector<std::string>{
+                             "100 created   idle 0",
+                             "100 destroy   idle 0",
+                             "100 join      idle 0",
+                             "100 joined    idle 0",
+                             "100 destroyed idle 0",
+                         }));
 }
 
 TEST(Thread, ExceptionFromRunStillStops)
 {
+  LogCapture cap("thrcap2", "Threading:thrcap2:100");
   Thrower t;
   t.start();
   // Wait for the thread body without joining it.
   while (t.getState() != Thread::Stopped)
     sched_yield();
   EXPECT_TRUE(t.join());
+  char handle[32];
+  snprintf(handle, sizeof(handle), "%lx", (unsigned long)t.getHandle());
+  std::string h = handle;
+  EXPECT_EQ(cap.lines(), (std::vector<std::string>{
+                             "100 created   thrower 0",
+                             "100 started   thrower " + h,
+                             "100 failed    thrower " + h + ": x",
+                             "100 join      thrower " + h,
+                             "100 joined    thrower " + h,
+                         }));
 }
 
 TEST(Thread, SelfDeletingThreadCannotBeJoined)

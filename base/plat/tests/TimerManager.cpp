@@ -2,6 +2,8 @@
 
 #include <plat/time.h>
 
+#include "LogCapture.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -157,6 +159,7 @@ TEST_F(TimerTest, ZeroIntervalIsDueAtNextProcessing)
 
 TEST_F(TimerTest, JumpRestartsPendingTimersFromNow)
 {
+  LogCapture cap("timercap", "TimerManager:timercap:30");
   Timer a(&rec), b(&rec);
   a.start(100);
   b.start(300);
@@ -167,6 +170,29 @@ TEST_F(TimerTest, JumpRestartsPendingTimersFromNow)
   EXPECT_TRUE(rec.runs.empty());
   EXPECT_EQ(a.getExpiry(), clock.t + 100 * Ms);
   EXPECT_EQ(b.getExpiry(), clock.t + 300 * Ms);
+  // Within the bound a jump counts as forwards, beyond it as backwards.
+  clock.t += 50 * Ms;
+  clock.jumpNext = true;
+  mgr.process();
+  EXPECT_EQ(cap.lines(),
+            (std::vector<std::string>{
+                "30 Time has moved backwards - restarting timers",
+                "30 Time has jumped forwards - restarting timers"}));
+}
+
+TEST_F(TimerTest, JumpWhileAPeriodicTimerRunsRestartsItFromNow)
+{
+  Timer a(&rec);
+  rec.action = [](Timer*) { return true; };
+  a.start(100);
+  clock.t += 150 * Ms;
+  clock.jumpNext = true; // restarted at now + 100: not due
+  mgr.process();
+  EXPECT_TRUE(rec.runs.empty());
+  clock.t += 100 * Ms;
+  mgr.process();
+  EXPECT_EQ(rec.runs.size(), 1u);
+  EXPECT_EQ(a.getExpiry(), clock.t + 100 * Ms);
 }
 
 TEST_F(TimerTest, ManyDueTimersGrowTheQueue)

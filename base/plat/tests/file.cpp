@@ -2,11 +2,14 @@
 
 #include <plat/Exception.h>
 
+#include "LogCapture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fcntl.h>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -155,6 +158,23 @@ TEST(FilePtr, ResetClosesOwnedAndReportsCloseFailure)
     EXPECT_EQ(std::string(e.message()).rfind("fclose: ", 0), 0u);
   }
   EXPECT_EQ(f.get(), stdout); // taken despite the failure
+}
+
+TEST(FilePtr, DestructorLogsCloseFailure)
+{
+  TempDir dir;
+  std::string p = dir / "f";
+  { FilePtr f(p.c_str(), FilePtr::Write); }
+  LogCapture cap("filecap", "FilePtr:filecap:0");
+  for (bool logIt : {true, false}) {
+    FILE* broken = fopen(p.c_str(), "r");
+    ASSERT_TRUE(broken);
+    close(fileno(broken));
+    FilePtr f(broken, true, logIt);
+  }
+  std::vector<std::string> lines = cap.lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("0 fclose: ", 0), 0u) << lines[0];
 }
 
 TEST(FilePtr, DescriptorsAreCloseOnExec)

@@ -2,6 +2,7 @@
 
 #include <plat/Assert.h>
 #include <plat/Exception.h>
+#include <plat/LogSrc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,13 +45,13 @@ pthread_key_t threadKey()
 // Create the key at start-up, before any thread could race for it.
 const pthread_key_t startupKey = threadKey();
 
+LogSrc vlog("Threading");
+
 void logEvent(const char* event, const char* name, pthread_t handle,
               const char* message)
 {
-  (void)event;
-  (void)name;
-  (void)handle;
-  (void)message;
+  vlog.info("%-9s %s %lx%s%s", event, name, (unsigned long)handle,
+            message ? ": " : "", message ? message : "");
 }
 
 } // namespace
