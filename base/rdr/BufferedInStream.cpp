@@ -13,7 +13,7 @@ BufferedInStream::BufferedInStream(int size)
 }
 
 BufferedInStream::BufferedInStream(BufferedInStream&& other) noexcept
-    : InStream(other), offset(other.offset), bufSize(other.bufSize),
+    : InStream(other), plat::NonCopyable(), offset(other.offset), bufSize(other.bufSize),
       start(std::exchange(other.start, nullptr)) {
   other.ptr = other.end = other.checkpointPtr = nullptr;
   other.bufSize = 0;

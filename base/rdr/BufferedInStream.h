@@ -7,11 +7,12 @@
 // together with the checkpointed bytes before it.
 #pragma once
 
+#include <plat/NonCopyable.h>
 #include <rdr/InStream.h>
 
 namespace rdr {
 
-class BufferedInStream : public InStream {
+class BufferedInStream : public InStream, private plat::NonCopyable {
 public:
   // bufSize < 0 means 16800 bytes; 0 means no buffer at all.
   explicit BufferedInStream(int bufSize = -1);
@@ -21,8 +22,6 @@ public:
 
 protected:
   BufferedInStream(BufferedInStream&& other) noexcept;
-  BufferedInStream(const BufferedInStream&) = delete;
-  BufferedInStream& operator=(const BufferedInStream&) = delete;
 
   int overrun(size_t itemSize) override;
 

@@ -5,8 +5,12 @@
 
 namespace rdr {
 
-// Stand-in for the MaxOutBufferSize parameter until it can be declared.
-static int currentMaxOutBufferSize() { return 0x8000000; }
+plat::IntParameter MaxOutBufferSize(
+    "MaxOutBufferSize",
+    "The maximum number of bytes to buffer internally when writing to slow "
+    "connections.  Larger values improve concurrency, smaller values reduce "
+    "memory usage.  Changes to this setting affect new connections only.",
+    0x8000000, true, nullptr, 16384, 2147483647);
 
 BufferedOutStream::BufferedOutStream(int size) {
   if (size < 0)
@@ -18,7 +22,7 @@ BufferedOutStream::BufferedOutStream(int size, int maxSize) {
   if (size < 0)
     size = 16384;
   if (maxSize < 0)
-    maxSize = currentMaxOutBufferSize();
+    maxSize = MaxOutBufferSize;
   init(size, size_t(std::max(size, maxSize)));
 }
 

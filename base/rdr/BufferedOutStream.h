@@ -15,9 +15,14 @@
 // whether sink failures are thrown or only logged by the subclass.
 #pragma once
 
+#include <plat/ConfigParameter.h>
 #include <rdr/OutStream.h>
 
 namespace rdr {
+
+// The largest size a growing output buffer may reach. Read when a stream is
+// constructed, so changes affect new streams only.
+extern plat::IntParameter MaxOutBufferSize;
 
 class BufferedOutStream : public OutStream {
 public:

@@ -1,0 +1,261 @@
+#include "TestStreams.h"
+
+#include <rdr/FdInStream.h>
+#include <rdr/FdOutStream.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using rdrtest::thrownMessage;
+
+namespace {
+
+struct Fd {
+  int fd = -1;
+  Fd() = default;
+  explicit Fd(int f) : fd(f) {}
+  ~Fd() { reset(); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  void reset() {
+    if (fd >= 0)
+      close(fd);
+    fd = -1;
+  }
+};
+
+struct Pipe {
+  Fd r, w;
+  explicit Pipe(bool nonBlocking) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC | (nonBlocking ? O_NONBLOCK : 0)) != 0)
+      ADD_FAILURE() << "pipe2";
+    r.fd = fds[0];
+    w.fd = fds[1];
+  }
+};
+
+struct SocketPair {
+  Fd a, b;
+  SocketPair() {
+    int fds[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0,
+                   fds) != 0)
+      ADD_FAILURE() << "socketpair";
+    a.fd = fds[0];
+    b.fd = fds[1];
+  }
+};
+
+// Ignores SIGPIPE for the lifetime of a test that writes to a closed pipe.
+struct IgnoreSigpipe {
+  struct sigaction old;
+  IgnoreSigpipe() {
+    struct sigaction sa {};
+    sa.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &sa, &old);
+  }
+  ~IgnoreSigpipe() { sigaction(SIGPIPE, &old, nullptr); }
+};
+
+std::vector<uint8_t> drain(int fd) {
+  std::vector<uint8_t> got;
+  uint8_t buf[65536];
+  ssize_t n;
+  while ((n = read(fd, buf, sizeof(buf))) > 0)
+    got.insert(got.end(), buf, buf + n);
+  return got;
+}
+
+TEST(FdInStream, ReadsAcrossRefillsThenEndOfStream) {
+  Pipe p(false);
+  auto data = rdrtest::pattern(5000);
+  ASSERT_EQ(write(p.w.fd, data.data(), data.size()), 5000);
+  p.w.reset();
+  rdr::FdInStream in(p.r.fd, 7);
+  std::vector<uint8_t> got(5000);
+  in.readBytes(got.data(), got.size());
+  EXPECT_EQ(got, data);
+  EXPECT_EQ(thrownMessage<rdr::EndOfStream>([&] { in.readU8(); }),
+            "End of IO stream");
+}
+
+TEST(FdInStream, WriterClosedFirstRefillEnds) {
+  Pipe p(false);
+  p.w.reset();
+  rdr::FdInStream in(p.r.fd);
+  EXPECT_EQ(thrownMessage<rdr::EndOfStream>([&] { in.check(true, 1); }),
+            "End of IO stream");
+}
+
+TEST(FdInStream, NonBlockingEmptyPipeReturnsToCheckpoint) {
+  Pipe p(true);
+  ASSERT_EQ(write(p.w.fd, "\x01\x02\x03", 3), 3);
+  rdr::FdInStream in(p.r.fd);
+  in.setNonBlocking(true);
+  EXPECT_EQ(in.readU8(), 1);
+  in.setCheckpoint();
+  EXPECT_EQ(in.readU8(), 2);
+  EXPECT_EQ(in.check(false, 4), 0);
+  EXPECT_EQ(in.pos(), 1);
+  EXPECT_THROW(in.readU32(), rdr::BlockException);
+  EXPECT_EQ(in.pos(), 1);
+  ASSERT_EQ(write(p.w.fd, "\x04\x05", 2), 2);
+  EXPECT_EQ(in.readU32(), 0x02030405u);
+}
+
+TEST(FdInStream, BlockingModeWaitsAndTimesOut) {
+  Pipe p(true);
+  rdr::FdInStream in(p.r.fd);
+  in.setTimeout(20);
+  EXPECT_EQ(thrownMessage<plat::TimedOut>([&] { in.readU8(); }), "Timed out");
+  ASSERT_EQ(write(p.w.fd, "z", 1), 1);
+  EXPECT_EQ(in.readU8(), 'z');
+  in.setTimedOut();
+  EXPECT_THROW(in.readU8(), plat::TimedOut);
+}
+
+TEST(FdInStream, DescriptorAt1024CannotBeSelected) {
+  struct rlimit rl;
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &rl), 0);
+  if (rl.rlim_cur <= 1024) {
+    if (rl.rlim_max <= 1024)
+      GTEST_SKIP() << "descriptor limit too low for fd 1024";
+    rl.rlim_cur = 1025;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &rl), 0);
+  }
+  Pipe p(true);
+  Fd high(dup3(p.r.fd, 1024, O_CLOEXEC));
+  ASSERT_EQ(high.fd, 1024);
+  rdr::FdInStream in(high.fd);
+  try {
+    in.readU8();
+    FAIL() << "no exception";
+  } catch (plat::SystemException& e) {
+    EXPECT_EQ(e.err(), EMFILE);
+    EXPECT_EQ(strncmp(e.message(), "select: ", 8), 0) << e.message();
+  }
+}
+
+TEST(FdInStream, MoveTakesTheDescriptor) {
+  Pipe p(false);
+  ASSERT_EQ(write(p.w.fd, "ab", 2), 2);
+  int fd = p.r.fd;
+  p.r.fd = -1;
+  rdr::FdInStream first(fd);
+  first.setOwnFd(true);
+  EXPECT_EQ(first.readU8(), 'a');
+  rdr::FdInStream second(std::move(first));
+  EXPECT_EQ(first.getFd(), -1);
+  EXPECT_EQ(second.readU8(), 'b');
+  EXPECT_EQ(second.pos(), 2);
+  // second closes fd: the pipe's writer now sees no reader.
+}
+
+struct RecordingCallback : rdr::FdOutStream::Callback {
+  int attempts = 0, blocked = 0, shutdowns = 0;
+  void writeAttempted(rdr::FdOutStream*, bool b) override {
+    attempts++;
+    blocked += b;
+  }
+  void shutdownRequested(rdr::FdOutStream*) override { shutdowns++; }
+};
+
+TEST(FdOutStream, GrowsForASlowPeerThenDrains) {
+  SocketPair s;
+  rdr::FdOutStream out(s.a.fd);
+  RecordingCallback cb;
+  out.setCallback(&cb);
+  out.lazyFlush(true);
+  // Far more than the socket takes: the rest is buffered, not waited for.
+  auto data = rdrtest::pattern(3 << 20);
+  out.writeBytes(data.data(), data.size());
+  EXPECT_GT(out.pendingBytes(), 0u);
+  EXPECT_GT(out.bufferSize(), 16384u);
+  EXPECT_GT(cb.blocked, 0);
+  out.flush();  // does not wait
+  EXPECT_GT(out.pendingBytes(), 0u);
+
+  std::vector<uint8_t> got;
+  while (got.size() < data.size()) {
+    auto more = drain(s.b.fd);
+    got.insert(got.end(), more.begin(), more.end());
+    out.lazyFlush(true);
+  }
+  EXPECT_EQ(got, data);
+  EXPECT_EQ(out.pendingBytes(), 0u);
+  EXPECT_EQ(out.length(), data.size());
+}
+
+TEST(FdOutStream, ShutdownOnlyWhenNothingPending) {
+  SocketPair s;
+  RecordingCallback cb;
+  {
+    rdr::FdOutStream out(s.a.fd);
+    out.setCallback(&cb);
+    out.writeU32(0x61626364);
+    EXPECT_TRUE(out.shutdownWrite());  // pending: no shutdown yet
+    EXPECT_EQ(cb.shutdowns, 1);
+    out.flush();
+    EXPECT_TRUE(out.shutdownWrite());
+    EXPECT_EQ(cb.shutdowns, 2);
+  }
+  EXPECT_EQ(drain(s.b.fd), (std::vector<uint8_t>{'a', 'b', 'c', 'd'}));
+  char c;
+  EXPECT_EQ(read(s.b.fd, &c, 1), 0);  // end of data after the shutdown
+}
+
+TEST(FdOutStream, WriteErrorsThrownOrLogged) {
+  IgnoreSigpipe guard;
+  Pipe p(true);
+  p.r.reset();
+  rdr::FdOutStream out(p.w.fd);
+  RecordingCallback cb;
+  out.setCallback(&cb);
+  out.writeU8(1);
+  try {
+    out.flush();
+    FAIL() << "no exception";
+  } catch (plat::SystemException& e) {
+    EXPECT_EQ(e.err(), EPIPE);
+    EXPECT_EQ(strncmp(e.message(), "write: ", 7), 0) << e.message();
+  }
+  out.setThrowErrors(false);
+  out.lazyFlush(true);  // neither flag: the error is only logged
+  EXPECT_EQ(out.pendingBytes(), 1u);
+  EXPECT_EQ(cb.attempts, 0);
+}
+
+TEST(FdOutStream, WaitsAtTheMaximumForThePeer) {
+  SocketPair s;
+  rdr::FdOutStream out(s.a.fd, 16384);
+  auto data = rdrtest::pattern(1 << 20);
+  // The peer reads everything, slowly enough that the writer must wait.
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    s.a.reset();
+    int fl = fcntl(s.b.fd, F_GETFL);
+    fcntl(s.b.fd, F_SETFL, fl & ~O_NONBLOCK);
+    auto all = drain(s.b.fd);
+    _exit(all == data ? 0 : 1);
+  }
+  s.b.reset();
+  out.writeBytes(data.data(), data.size());
+  EXPECT_EQ(out.bufferSize(), 16384u);
+  out.flush();
+  EXPECT_EQ(out.pendingBytes(), 0u);
+  s.a.reset();
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+} // namespace

@@ -1,0 +1,63 @@
+#include "TestStreams.h"
+
+#include <rdr/FileInStream.h>
+#include <rdr/FileOutStream.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+using rdrtest::thrownMessage;
+
+namespace {
+
+struct TempFile {
+  std::string path;
+  TempFile() {
+    char name[] = "/tmp/rdr-file-test-XXXXXX";
+    int fd = mkstemp(name);
+    EXPECT_GE(fd, 0);
+    close(fd);
+    path = name;
+  }
+  ~TempFile() { unlink(path.c_str()); }
+};
+
+TEST(FileStreams, RoundTrip) {
+  TempFile tmp;
+  auto data = rdrtest::pattern(100000);
+  {
+    rdr::FileOutStream out(tmp.path.c_str());
+    out.writeU32(0xfeedf00d);
+    out.writeBytes(data.data(), data.size());
+    out.writeString("tail");
+    EXPECT_EQ(out.length(), 4 + data.size() + 8);
+  }  // the destructor flushes
+  for (int bufSize : {1, 2, 9, -1}) {
+    rdr::FileInStream in(tmp.path.c_str(), plat::FilePtr::Read, 0, bufSize);
+    EXPECT_EQ(in.readU32(), 0xfeedf00du);
+    std::vector<uint8_t> got(data.size());
+    in.readBytes(got.data(), got.size());
+    EXPECT_EQ(got, data);
+    EXPECT_EQ(in.readU32(), 4u);
+    in.skip(4);
+    EXPECT_EQ(thrownMessage<rdr::EndOfStream>([&] { in.readU8(); }),
+              "End of file");
+    EXPECT_EQ(thrownMessage<plat::Exception>([&] { in.rewind(); }),
+              "Attempt to rewind a non-rewindable stream");
+  }
+}
+
+TEST(FileOutStream, FullDiskFailsAtFlush) {
+  if (access("/dev/full", W_OK) != 0)
+    GTEST_SKIP() << "no /dev/full";
+  rdr::FileOutStream out("/dev/full");
+  out.writeBytes("abc", 3);
+  EXPECT_EQ(thrownMessage<plat::SystemException>([&] { out.flush(); })
+                .rfind("writing to file failed: ", 0),
+            0u);
+}
+
+} // namespace
