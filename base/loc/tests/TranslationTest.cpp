@@ -1,0 +1,131 @@
+// The built-in tables: every language covers every id, keeps the
+// placeholders, and is what the plat seam and Localize hand out.
+#include <loc/Localize.h>
+#include <loc/TransMap.h>
+#include <loc/Translation.h>
+
+#include <plat/Translate.h>
+#include <plat/utf8.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+using namespace loc;
+
+namespace {
+
+// The placeholders of a text, in order ("%S", "%1$S", "%%").
+std::string placeholders(const char* text)
+{
+  std::string out;
+  for (const char* p = text; *p; p++) {
+    if (*p != '%')
+      continue;
+    const char* q = p + 1;
+    while (*q >= '0' && *q <= '9')
+      q++;
+    if (*q == '$')
+      q++;
+    out.append(p, q + 1 - p);
+    out += ' ';
+    p = q;
+  }
+  return out;
+}
+
+class LocalizeTest : public ::testing::Test {
+protected:
+  void TearDown() override { Localize::setLanguage("en_US"); }
+};
+
+} // namespace
+
+TEST(Translation, EveryLanguageCoversEveryId)
+{
+  size_t n;
+  const Translation* const* tables = Translation::builtin(n);
+  ASSERT_EQ(5u, n);
+  const Translation& en = *tables[0];
+  ASSERT_STREQ("en_US", en.language);
+
+  std::map<std::string, const char*> english;
+  for (size_t i = 0; i < en.count; i++)
+    EXPECT_TRUE(english.emplace(en.messages[i].id, en.messages[i].text).second)
+        << "duplicate " << en.messages[i].id;
+
+  for (size_t t = 1; t < n; t++) {
+    const Translation& tr = *tables[t];
+    std::map<std::string, const char*> texts;
+    for (size_t i = 0; i < tr.count; i++) {
+      const Message& m = tr.messages[i];
+      EXPECT_TRUE(texts.emplace(m.id, m.text).second)
+          << tr.language << " duplicate " << m.id;
+      EXPECT_TRUE(plat::utf8Valid(m.text)) << tr.language << " " << m.id;
+    }
+    EXPECT_EQ(english.size(), texts.size()) << tr.language;
+    for (const auto& e : english) {
+      auto it = texts.find(e.first);
+      if (it == texts.end()) {
+        ADD_FAILURE() << tr.language << " lacks " << e.first;
+        continue;
+      }
+      EXPECT_EQ(placeholders(e.second), placeholders(it->second))
+          << tr.language << " " << e.first;
+    }
+  }
+}
+
+TEST(Translation, SystemIdsAreRegistered)
+{
+  for (const char* id :
+       {"plat_bad_argument", "plat_run_with_help", "plat_param_log",
+        "plat_configuration_param_usage", "loc_param_locale",
+        "io_error_tcp_timedout", "io_error_proxy_general"}) {
+    EXPECT_NE(nullptr, TransMap::instance().lookup("en_US", id)) << id;
+  }
+  EXPECT_STREQ("Bad argument '%S'.",
+               TransMap::instance().lookup("en_US", "plat_bad_argument"));
+}
+
+TEST_F(LocalizeTest, TextAndFallbacks)
+{
+  EXPECT_STREQ("en_US", Localize::setLanguage("en_US"));
+  EXPECT_STREQ("Direct TCP", Localize::text("io_tcp_connection_type"));
+  EXPECT_STREQ("fr_FR", Localize::setLanguage("fr_FR"));
+  EXPECT_STREQ("TCP direct", Localize::text("io_tcp_connection_type"));
+  EXPECT_STREQ("no_such_id", Localize::text("no_such_id"));
+  EXPECT_EQ(nullptr, Localize::lookup("no_such_id"));
+  // An id only English knows falls back to it.
+  TransMap::instance().add("en_US", "test_english_only", "Only English");
+  EXPECT_STREQ("Only English", Localize::text("test_english_only"));
+  EXPECT_STREQ("en_US", Localize::setLanguage("xx_YY"));
+}
+
+TEST_F(LocalizeTest, ArgumentsAreInserted)
+{
+  Localize::setLanguage("de_DE");
+  EXPECT_STREQ("Direktes TCP über SOCKS5-Proxy proxy:1080",
+               Localize::format("io_socks5_connection_type", {"proxy:1080"}).c_str());
+  Localize::setLanguage("pt_BR");
+  EXPECT_STREQ("Não é possível conectar via P: recusado",
+               Localize::format("io_error_proxy_general", {"P", "recusado"}).c_str());
+  Localize::setLanguage("en_US");
+  EXPECT_STREQ("Invalid endpoint: incorrect % escape",
+               Localize::format("io_error_endpoint_badescape").c_str());
+  EXPECT_STREQ("b then a",
+               plat::insertArgs("%2$S then %1$S", {"a", "b"}).c_str());
+  EXPECT_STREQ("x= y=", plat::insertArgs("x=%S y=%S", {}).c_str());
+  EXPECT_STREQ("50% 7%d", plat::insertArgs("50% %S%d", {"7"}).c_str());
+}
+
+TEST_F(LocalizeTest, PlatTextsGoThroughTheSeam)
+{
+  const plat::LocText bad{"plat_bad_argument", "Bad argument '%S'."};
+  Localize::setLanguage("es_ES");
+  EXPECT_STREQ("Argumento no válido 'x'.",
+               plat::translateFormat(bad, {"x"}).c_str());
+  const plat::LocText unknown{"plat_not_in_tables", "English fallback"};
+  EXPECT_STREQ("English fallback", plat::translate(unknown));
+}
