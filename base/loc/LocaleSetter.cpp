@@ -3,6 +3,8 @@
 #include <loc/Localize.h>
 #include <loc/TransMap.h>
 
+#include <plat/LogSrc.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -30,6 +32,14 @@ const char* known(const std::string& name)
     return "en_US";
   return TransMap::instance().findLanguage(base.c_str());
 }
+
+plat::LogSrc& localizeLog()
+{
+  static plat::LogSrc src("Localize");
+  return src;
+}
+
+plat::LogSrc& localizeLogInit = localizeLog();
 
 const char* processEnv(const char* name)
 {
@@ -90,7 +100,9 @@ const char* LocaleSetter::choose(const char* locale,
 const char* LocaleSetter::apply()
 {
   plat::String locale = localeParam().getValue();
-  return Localize::setLanguage(choose(locale.c_str(), &processEnv));
+  const char* lang = Localize::setLanguage(choose(locale.c_str(), &processEnv));
+  localizeLog().info("Using language %s", lang);
+  return lang;
 }
 
 } // namespace loc

@@ -34,7 +34,9 @@ BoolParameter& badUtf8AssertParam()
   return param;
 }
 
-// Declared at start-up even if nothing reads it, so that it can be set.
+// Both exist from start-up even when unused, so that help and the Log
+// specification see them.
+LogSrc& assertionLogInit = assertionLog();
 BoolParameter& badUtf8AssertInit = badUtf8AssertParam();
 
 // Routes one line to the "Assertion" log source at level 0.

@@ -23,6 +23,8 @@ LogSrc& confLog()
   return src;
 }
 
+LogSrc& confLogInit = confLog();
+
 const LocText txtBadArgument{"plat_bad_argument", "Bad argument '%S'."};
 const LocText txtRunWithHelp{"plat_run_with_help", "Run with -help for usage."};
 const LocText txtGlobalParams{"plat_configuration_global_params",
