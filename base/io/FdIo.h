@@ -16,16 +16,13 @@
 
 #include <io/FdHandler.h>
 #include <io/Io.h>
+#include <plat/ConfigParameter.h>
 #include <plat/String.h>
 #include <plat/Timer.h>
 #include <rdr/FdInStream.h>
 #include <rdr/FdOutStream.h>
 
 #include <set>
-
-namespace plat {
-class IntParameter;
-}
 
 namespace io {
 

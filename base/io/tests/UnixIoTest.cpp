@@ -150,3 +150,25 @@ TEST(UnixIo, AdoptedDescriptorNames)
     EXPECT_THROW(conn.getPeerEuid(), plat::SystemException);
   }
 }
+
+// A peer that went away makes flush fail with an exception; the process is
+// not killed by SIGPIPE.
+TEST(UnixIo, FlushToClosedPeerThrows)
+{
+  TempDir dir;
+  std::string path = dir.path() + "/gone";
+  Listener l(path);
+  ASSERT_TRUE(l.ok());
+  os::UnixIo conn(path.c_str(), -1, 0);
+  {
+    FdGuard accepted(l.accept()); // and closed at once
+  }
+  conn.getOutStream().writeString("/tmp/jex-1.ini", -1);
+  try {
+    conn.getOutStream().flush();
+    ADD_FAILURE() << "flush to a closed peer succeeded";
+  } catch (const plat::SystemException& e) {
+    EXPECT_TRUE(e.err() == EPIPE || e.err() == ECONNRESET) << e.message();
+    EXPECT_EQ(0, strncmp(e.message(), "write: ", 7)) << e.message();
+  }
+}
