@@ -1,5 +1,7 @@
 #include <rdr/OutStream.h>
 
+#include <plat/utf8.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -109,29 +111,8 @@ void OutStream::appendFormatV(const char* format, va_list ap) {
 }
 
 void OutStream::appendChar(uint32_t c, int n) {
-  uint8_t buf[4];
-  size_t len;
-  if (c < 0x80) {
-    buf[0] = uint8_t(c);
-    len = 1;
-  } else if (c < 0x800) {
-    buf[0] = uint8_t(0xc0 | (c >> 6));
-    buf[1] = uint8_t(0x80 | (c & 0x3f));
-    len = 2;
-  } else if (c < 0x10000) {
-    buf[0] = uint8_t(0xe0 | (c >> 12));
-    buf[1] = uint8_t(0x80 | ((c >> 6) & 0x3f));
-    buf[2] = uint8_t(0x80 | (c & 0x3f));
-    len = 3;
-  } else if (c < 0x110000) {
-    buf[0] = uint8_t(0xf0 | (c >> 18));
-    buf[1] = uint8_t(0x80 | ((c >> 12) & 0x3f));
-    buf[2] = uint8_t(0x80 | ((c >> 6) & 0x3f));
-    buf[3] = uint8_t(0x80 | (c & 0x3f));
-    len = 4;
-  } else {
-    throw plat::Exception("Unicode out of range");
-  }
+  char buf[4];
+  size_t len = size_t(plat::utf8Encode(c, buf));
   for (int i = 0; i < n; i++)
     writeBytes(buf, len);
   terminateText();
