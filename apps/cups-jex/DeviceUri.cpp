@@ -1,0 +1,66 @@
+#include "DeviceUri.h"
+
+#include <plat/Exception.h>
+#include <plat/parseNum.h>
+
+#include <cstring>
+
+namespace {
+
+// Returns the text from *cursor up to the next sep, which it overwrites
+// with a NUL, and moves *cursor behind it; without a sep it returns the
+// rest and the cursor becomes null; with a null cursor it returns null.
+char* splitNext(char** cursor, char sep)
+{
+  char* start = *cursor;
+  if (!start)
+    return nullptr;
+  char* end = strchr(start, sep);
+  if (end) {
+    *end = '\0';
+    *cursor = end + 1;
+  } else {
+    *cursor = nullptr;
+  }
+  return start;
+}
+
+void deliver(plat::String* out, const char* text)
+{
+  if (out && *out != text)
+    *out = text;
+}
+
+} // namespace
+
+bool parseDeviceUri(const char* uri, plat::String* format, uint32_t* uid,
+                    plat::String* name)
+{
+  if (!uri || strncmp(uri, "jex:/", 5) != 0)
+    return false;
+
+  plat::String copy(uri);
+  char* cursor = copy.buf();
+  splitNext(&cursor, '/'); // "jex:"
+  char* formatText = splitNext(&cursor, '/');
+  char* uidText = splitNext(&cursor, '@');
+  char* nameText = splitNext(&cursor, '/');
+  if (!nameText)
+    return false;
+
+  uint32_t uidValue;
+  try {
+    if (uidText[0] == '-')
+      uidValue = uint32_t(plat::parseS32(uidText, 10));
+    else
+      uidValue = plat::parseU32(uidText, 10);
+  } catch (const plat::BadNum&) {
+    return false;
+  }
+
+  if (uid)
+    *uid = uidValue;
+  deliver(format, formatText);
+  deliver(name, nameText);
+  return true;
+}
