@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 #include <utility>
 
 namespace plat {
@@ -260,39 +261,43 @@ bool DString::makeValid()
 
 void DString::wordWrap(int width, int indent)
 {
-  DString out;
-  out.reserve(length() + 1);
+  // Built in a std::string: appending to a DString measures its length
+  // each time.
+  std::string out;
   const char* p = c_str();
   int col = 0;
+  bool afterNewline = false;
   for (;;) {
     const char* spaces = p;
     while (*p == ' ')
       p++;
-    int nSpaces = (int)(p - spaces);
+    int nSpaces = afterNewline ? 0 : (int)(p - spaces);
     if (*p == '\0')
       break;                            // trailing spaces are dropped
     if (*p == '\n') {
-      // The spaces before a newline are dropped with it.
-      out.append("\n");
+      // A newline takes the place of all the spaces around it.
+      out += '\n';
       col = 0;
+      afterNewline = true;
       p++;
       continue;
     }
+    afterNewline = false;
     const char* word = p;
     while (*p && *p != ' ' && *p != '\n')
       p++;
     int wordWidth = (int)utf8Width(word, p);
     if (col + nSpaces + wordWidth > width && col > 0) {
-      out.append("\n");
-      out.appendCodePoint(' ', indent);
+      out += '\n';
+      out.append(indent > 0 ? (size_t)indent : 0, ' ');
       col = indent + wordWidth;
     } else {
-      out.append(spaces, nSpaces);
+      out.append((size_t)nSpaces, ' ');
       col += nSpaces + wordWidth;
     }
-    out.append(word, (int)(p - word));
+    out.append(word, (size_t)(p - word));
   }
-  swap(out);
+  assign(out.c_str(), (int)out.size());
 }
 
 } // namespace plat

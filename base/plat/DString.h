@@ -78,9 +78,11 @@ public:
   // repaired form (invalid sequences become U+FFFD) and returns false.
   bool makeValid();
 
-  // Reflows the text for a terminal of the given width: words that would
-  // pass the width start a new line indented by indent spaces. Words are
-  // never split; newlines in the text are kept.
+  // Reflows the text for a terminal of the given width: a word that would
+  // pass the width starts a new line indented by indent spaces, replacing
+  // the spaces before it. Words are never split. Newlines in the text are
+  // kept and reset the column; spaces next to them and at the end of the
+  // text are dropped. Widths are display widths (utf8Width).
   void wordWrap(int width, int indent);
 
 private:

@@ -1,6 +1,5 @@
 #include <plat/utf8.h>
 
-#include <plat/DString.h>
 #include <plat/Exception.h>
 
 #include <cstdlib>
@@ -74,16 +73,12 @@ bool valid(const char* s, const char* end)
   return true;
 }
 
-String repair(const char* s, const char* end, size_t maxBytes)
+// Runs over the text once to size the result and once to fill it, so the
+// cost stays linear in the text length.
+size_t repairPass(const char* s, const char* end, size_t maxBytes, char* out)
 {
-  DString out;
-  if (!s)
-    return String("");
-  out.reserve(1);
   size_t used = 0;
-  while (end ? s < end : true) {
-    if (*s == '\0')
-      break;
+  while ((!end || s < end) && *s != '\0') {
     const char* start = s;
     uint32_t cp = decode(s, end);
     const char* bytes = start;
@@ -94,10 +89,24 @@ String repair(const char* s, const char* end, size_t maxBytes)
     }
     if (n > maxBytes - used)
       break;
-    out.append(bytes, (int)n);
+    if (out)
+      memcpy(out + used, bytes, n);
     used += n;
   }
-  return String::adopting(out.release());
+  return used;
+}
+
+String repair(const char* s, const char* end, size_t maxBytes)
+{
+  if (!s)
+    return String("");
+  size_t n = repairPass(s, end, maxBytes, nullptr);
+  char* out = static_cast<char*>(malloc(n + 1));
+  if (!out)
+    throw std::bad_alloc();
+  repairPass(s, end, maxBytes, out);
+  out[n] = '\0';
+  return String::adopting(out);
 }
 
 size_t width(const char* s, const char* end)

@@ -195,8 +195,9 @@ TEST(DString, WordWrap)
   // Runs of spaces are kept inside a line, dropped at a wrap and at the end.
   EXPECT_EQ(wrapped("a  b   ", 10, 0), "a  b");
   EXPECT_EQ(wrapped("aa   bb", 4, 3), "aa\n   bb");
-  // A newline resets the column and swallows the spaces before it.
+  // A newline resets the column and swallows the spaces around it.
   EXPECT_EQ(wrapped("aaaa  \nbbbb cc", 7, 0), "aaaa\nbbbb cc");
+  EXPECT_EQ(wrapped("aaaa\n  bb\n\n c", 7, 4), "aaaa\nbb\n\nc");
   // Width counts terminal columns, not bytes.
   EXPECT_EQ(wrapped("\xc3\xa9\xc3\xa9\xc3\xa9 x", 5, 0), "\xc3\xa9\xc3\xa9\xc3\xa9 x");
   EXPECT_EQ(wrapped("", 5, 2), "");
