@@ -25,6 +25,10 @@ bool convert(T& value, const char*& pos, int base,
   value = 0;
   if (!pos)
     return false;
+  // For a base it refuses the C library leaves the end pointer untouched
+  // (sanitizer interceptors store garbage there), so refuse it first.
+  if (base != 0 && (base < 2 || base > 36))
+    return false;
   int saved = errno;
   errno = 0;
   char* end = nullptr;
