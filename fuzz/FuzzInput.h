@@ -1,0 +1,67 @@
+// jexfuzz::FuzzInput: carves typed values out of a fuzzer's byte string.
+//
+// Targets that need more than one value (a base and a text, a size and some
+// pixels) take them from the front of the input in a fixed order, so that a
+// saved input always means the same thing. Running out of bytes is not an
+// error: every getter then answers 0 or an empty piece, as the input ends.
+// The input is not owned and must outlive the object.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace jexfuzz {
+
+class FuzzInput {
+public:
+  FuzzInput(const uint8_t* data, size_t size) : p_(data), end_(data + size) {}
+
+  size_t remaining() const { return size_t(end_ - p_); }
+  bool empty() const { return p_ == end_; }
+
+  uint8_t byte() { return p_ < end_ ? *p_++ : 0; }
+  uint16_t u16() { return uint16_t(byte() << 8 | byte()); }
+  uint32_t u32() { return uint32_t(u16()) << 16 | u16(); }
+  bool flag() { return (byte() & 1) != 0; }
+  // A value in [lo, hi] taken from one byte (or two when the range needs it).
+  int range(int lo, int hi)
+  {
+    unsigned span = unsigned(hi - lo) + 1;
+    unsigned v = span > 256 ? u16() : byte();
+    return lo + int(v % span);
+  }
+
+  // The next n bytes (fewer at the end of the input).
+  const uint8_t* take(size_t n, size_t* got)
+  {
+    *got = n < remaining() ? n : remaining();
+    const uint8_t* q = p_;
+    p_ += *got;
+    return q;
+  }
+  // The bytes up to the next occurrence of sep (consumed, not returned), or
+  // to the end of the input. Embedded NULs are kept.
+  std::string piece(char sep)
+  {
+    const uint8_t* q = p_;
+    while (p_ < end_ && *p_ != uint8_t(sep))
+      p_++;
+    std::string s(reinterpret_cast<const char*>(q), size_t(p_ - q));
+    if (p_ < end_)
+      p_++;
+    return s;
+  }
+  std::string rest()
+  {
+    std::string s(reinterpret_cast<const char*>(p_), remaining());
+    p_ = end_;
+    return s;
+  }
+
+private:
+  const uint8_t* p_;
+  const uint8_t* end_;
+};
+
+} // namespace jexfuzz
