@@ -114,10 +114,13 @@ TEST(CupsRasterFnsDeathTest, MissingLibraryThrowsOnCall)
 #endif
   if (!canUnshareMounts())
     GTEST_SKIP() << "hiding the library needs a private mount namespace";
+  // A fresh copy of the program, so that the library is not loaded yet.
+  std::string style = GTEST_FLAG_GET(death_test_style);
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(callWithLibraryHidden(), ::testing::ExitedWithCode(0),
               "\\[Function cupsRasterOpen not found in cupsimage\\[2\\] "
               "library\\] \\[DynamicFnLoadFailed\\]");
+  GTEST_FLAG_SET(death_test_style, style);
 }
 
 #ifdef JEX_BINARY
