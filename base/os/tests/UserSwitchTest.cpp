@@ -165,9 +165,9 @@ TEST(UserSwitchDeathTest, IdentityChecks)
 {
   uid_t me = getuid();
   EXPECT_EXIT(os::checkSwitchedIdentity(me + 1, gid_t(-1)),
-              ::testing::KilledBySignal(SIGABRT), "^Unexpected uid\n$");
+              ::testing::KilledBySignal(SIGABRT), "^Unexpected uid\n");
   EXPECT_EXIT(os::checkSwitchedIdentity(me, getgid() + 1),
-              ::testing::ExitedWithCode(1), "^Unexpected gid\n$");
+              ::testing::ExitedWithCode(1), "^Unexpected gid\n");
   if (isRoot()) {
     // A saved uid that still allows going back is refused too.
     auto keepSavedUid = [] {
@@ -176,7 +176,7 @@ TEST(UserSwitchDeathTest, IdentityChecks)
       os::checkSwitchedIdentity(0, gid_t(-1));
     };
     EXPECT_EXIT(keepSavedUid(), ::testing::KilledBySignal(SIGABRT),
-                "^Unexpected uid\n$");
+                "^Unexpected uid\n");
   }
   os::checkSwitchedIdentity(me, getgid());
   os::checkSwitchedIdentity(me, gid_t(-1));
