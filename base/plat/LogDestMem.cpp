@@ -17,7 +17,7 @@ LogDestMem& LogDestMem::instance()
 
 void LogDestMem::write(int level, const char* srcName, const char* text)
 {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (replaying_)
     return;
   if (store_.size() < (size_t)MaxMessages)
@@ -29,7 +29,7 @@ void LogDestMem::write(int level, const char* srcName, const char* text)
 
 void LogDestMem::replay(LogDest& dest, int level)
 {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   replaying_ = true;
   bool started = false;
   for (const Message& m : store_) {
@@ -48,7 +48,7 @@ void LogDestMem::replay(LogDest& dest, int level)
 
 void LogDestMem::dropUpTo(int level)
 {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::vector<Message> kept;
   for (Message& m : store_) {
     if (m.level > level)
@@ -59,13 +59,13 @@ void LogDestMem::dropUpTo(int level)
 
 void LogDestMem::clear()
 {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   store_.clear();
 }
 
 std::vector<LogDestMem::Message> LogDestMem::messages() const
 {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
   return store_;
 }
 

@@ -51,7 +51,9 @@ public:
   LogDestMem();
 
 private:
-  mutable std::mutex mutex_;
+  // Recursive: a destination being replayed into may log, and its message
+  // comes back here (where it is ignored while replaying).
+  mutable std::recursive_mutex mutex_;
   std::vector<Message> store_;
   bool replaying_;
 };

@@ -52,6 +52,7 @@
 namespace plat {
 
 class LogDest;
+class StringParameter;
 
 class LogSrc {
 public:
@@ -131,7 +132,7 @@ public:
   static void escapeText(const char* text, std::string& out);
 
   // The "Log" parameter (created on first use).
-  static class StringParameter& logParam();
+  static StringParameter& logParam();
 
 private:
   friend class LogDest;

@@ -1,5 +1,6 @@
 // Log sources: the specification grammar and its error lines, pattern
 // matching, level recomputation, escaping, replay from memory.
+#include <plat/Assert.h>
 #include <plat/LogDest.h>
 #include <plat/LogDestMem.h>
 #include <plat/LogSrc.h>
@@ -264,6 +265,42 @@ TEST_F(LogSrcTest, FinishStartupEmptiesMemoryAndSkipsFormatting)
         exit(0);
       },
       testing::ExitedWithCode(0), "");
+}
+
+// A destination that logs from its write(), as a failing transport would.
+// Its messages are more detailed than it takes, so they head for memory.
+class ChattyDest : public RecordingDest {
+public:
+  ChattyDest() : RecordingDest("chatty"), src("ChattySource") {}
+  void write(int level, const char* s, const char* text) override
+  {
+    RecordingDest::write(level, s, text);
+    src.log(50, "echo");
+  }
+  LogSrc src;
+};
+
+TEST_F(LogSrcTest, DestinationLoggingDuringReplayDoesNotDeadlock)
+{
+  LogSrc src("ReplayChat");
+  src.error("stored");
+  ChattyDest chatty;
+  LogSrc::setLogSpec("*:chatty:0");
+  ASSERT_EQ(3u, chatty.lines.size());
+  EXPECT_EQ("Start replaying stored messages", chatty.lines.front().text);
+  // The echoes written during the replay were not stored.
+  for (const LogDestMem::Message& m : LogDestMem::instance().messages())
+    EXPECT_NE("echo", m.text);
+}
+
+TEST_F(LogSrcTest, WarningsLogOnAssertionSource)
+{
+  warning(Exception("disk on fire"));
+  bool found = false;
+  for (const LogDestMem::Message& m : LogDestMem::instance().messages())
+    found |= m.src == "Assertion" && m.level == 0 &&
+             m.text == "Warning: disk on fire";
+  EXPECT_TRUE(found);
 }
 
 TEST_F(LogSrcTest, DestinationListAndLookup)
