@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -38,13 +39,20 @@ public:
   std::set<std::string> list() const
   {
     std::set<std::string> names;
+    // readdir64: 32-bit readdir fails with EOVERFLOW on hosts with 64-bit
+    // directory offsets (an armhf build under an emulator).
     DIR* d = opendir(path_.c_str());
-    if (!d)
+    if (!d) {
+      ADD_FAILURE() << "opendir " << path_ << ": " << strerror(errno);
       return names;
-    while (dirent* e = readdir(d)) {
+    }
+    errno = 0;
+    while (dirent64* e = readdir64(d)) {
       if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
         names.insert(e->d_name);
     }
+    if (errno)
+      ADD_FAILURE() << "readdir " << path_ << ": " << strerror(errno);
     closedir(d);
     return names;
   }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <set>
@@ -31,13 +32,20 @@ std::set<std::string> jobFiles(const std::string& id)
 {
   std::set<std::string> names;
   std::string prefix = "jex-" + id;
+  // readdir64: 32-bit readdir fails with EOVERFLOW on hosts with 64-bit
+  // directory offsets (an armhf build under an emulator).
   DIR* d = opendir("/tmp");
-  if (!d)
+  if (!d) {
+    ADD_FAILURE() << "opendir /tmp: " << strerror(errno);
     return names;
-  while (dirent* e = readdir(d)) {
+  }
+  errno = 0;
+  while (dirent64* e = readdir64(d)) {
     if (strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0)
       names.insert(e->d_name);
   }
+  if (errno)
+    ADD_FAILURE() << "readdir /tmp: " << strerror(errno);
   closedir(d);
   return names;
 }
