@@ -1,0 +1,178 @@
+// convertRasterJob over the test double of the CUPS imaging library: page
+// files decoded and compared pixel by pixel with what the stream held.
+
+#include "FakeRaster.h"
+
+#include "PageHeader.h"
+#include "RasterJob.h"
+
+#include <plat/Exception.h>
+#include <rfb/ManagedPixelBuffer.h>
+#include <rfbdec/PageFile.h>
+
+#include <gtest/gtest.h>
+
+using namespace rastertest;
+
+namespace {
+
+std::vector<plat::String> convert(TempDir& dir, const FakeStream& s)
+{
+  std::string in = dir.write("job.raster", s.bytes);
+  std::vector<plat::String> pages;
+  cupsraster::convertRasterJob(in.c_str(), dir.file("jex-7").c_str(), pages);
+  return pages;
+}
+
+void expectPage(const plat::String& path, int n, unsigned w, unsigned h)
+{
+  rfb::PageFile page = rfb::PageFile::load(path.c_str());
+  ASSERT_EQ(page.header().width, w);
+  ASSERT_EQ(page.header().height, h);
+  EXPECT_EQ(page.header().constant, 1u);
+  rfb::ManagedPixelBuffer pb(rfb::PageFile::pixelFormat(), (int)w, (int)h);
+  page.decode(pb);
+  for (unsigned y = 0; y < h; y++) {
+    for (unsigned x = 0; x < w; x++) {
+      uint8_t rgb[3];
+      pixelAt(n, (int)x, (int)y, rgb);
+      uint32_t want = (uint32_t)rgb[0] << 16 | (uint32_t)rgb[1] << 8 | rgb[2];
+      ASSERT_EQ(pb.getPixel((int)x, (int)y), want)
+          << "page " << n << " at " << x << "," << y;
+    }
+  }
+}
+
+} // namespace
+
+TEST(RasterJob, PagesDecodeToTheirSourcePixels)
+{
+  TempDir dir;
+  FakeStream s;
+  s.addPage(rgbHeader(65, 65), 0);
+  s.addPage(rgbHeader(100, 1), 1);
+  s.addPage(rgbHeader(130, 129), 2);
+  std::vector<plat::String> pages = convert(dir, s);
+  ASSERT_EQ(pages.size(), 3u);
+  EXPECT_EQ(pages[0], plat::String((dir.file("jex-7") + "-0.zrle").c_str()));
+  EXPECT_EQ(pages[2], plat::String((dir.file("jex-7") + "-2.zrle").c_str()));
+  expectPage(pages[0], 0, 65, 65);
+  expectPage(pages[1], 1, 100, 1);
+  expectPage(pages[2], 2, 130, 129);
+}
+
+TEST(RasterJob, PaddedLinesKeepRowsInPlace)
+{
+  TempDir dir;
+  FakeStream s;
+  s.addPage(rgbHeader(70, 67, 70 * 3 + 13), 0);
+  std::vector<plat::String> pages = convert(dir, s);
+  ASSERT_EQ(pages.size(), 1u);
+  expectPage(pages[0], 0, 70, 67);
+}
+
+TEST(RasterJob, UnsupportedPageEndsTheJobQuietly)
+{
+  TempDir dir;
+  FakeStream s;
+  s.addPage(rgbHeader(8, 8), 0);
+  cups_page_header_t grey = rgbHeader(8, 8);
+  grey.cupsBitsPerPixel = 8;
+  grey.cupsColorSpace = CUPS_CSPACE_W;
+  grey.cupsBytesPerLine = 8;
+  s.addHeader(grey);
+  s.addRaw(64, 0x80);
+  s.addPage(rgbHeader(8, 8), 2);
+
+  testing::internal::CaptureStderr();
+  std::vector<plat::String> pages = convert(dir, s);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "Page has unsupported pixel-format:\ncupsBitsPerColor: 8\n"
+                 "cupsBitsPerPixel: 8\ncupsColorSpace: 0\n");
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_FALSE(dir.exists("jex-7-1.zrle"));
+}
+
+TEST(RasterJob, ZeroPagesMakeNoFile)
+{
+  TempDir dir;
+  std::vector<plat::String> pages = convert(dir, FakeStream());
+  EXPECT_TRUE(pages.empty());
+  EXPECT_FALSE(dir.exists("jex-7-0.zrle"));
+}
+
+TEST(RasterJob, TruncatedPageThrowsAndLeavesItsFile)
+{
+  TempDir dir;
+  FakeStream s;
+  s.addPage(rgbHeader(10, 100), 0, 70);
+  std::string in = dir.write("job.raster", s.bytes);
+  std::vector<plat::String> pages;
+  try {
+    cupsraster::convertRasterJob(in.c_str(), dir.file("jex-7").c_str(), pages);
+    FAIL() << "no exception";
+  } catch (plat::Exception& e) {
+    EXPECT_STREQ(e.message(), "Unexpected end of CUPS page data");
+  }
+  EXPECT_TRUE(pages.empty());
+  EXPECT_TRUE(dir.exists("jex-7-0.zrle"));   // the caller removes it
+}
+
+TEST(RasterJob, OpenFailures)
+{
+  std::vector<plat::String> pages;
+  try {
+    cupsraster::convertRasterJob("/nonexistent/job", "/tmp/jex-x", pages);
+    FAIL() << "no exception";
+  } catch (plat::SystemException& e) {
+    EXPECT_EQ(std::string(e.message()).rfind(
+                  "open(\"/nonexistent/job\", O_RDONLY): ", 0), 0u);
+    EXPECT_EQ(e.err(), ENOENT);
+  }
+}
+
+TEST(RasterJob, InsaneHeaderIsRejectedBeforeAllocating)
+{
+  TempDir dir;
+  FakeStream s;
+  s.addHeader(rgbHeader(60000, 60000, 100));   // lines shorter than pixels
+  EXPECT_THROW(convert(dir, s), plat::Exception);
+  FakeStream t;
+  t.addHeader(rgbHeader(70000, 10));
+  EXPECT_THROW(convert(dir, t), plat::Exception);
+}
+
+TEST(PageHeader, PaperCodesAndPhysicalSize)
+{
+  EXPECT_EQ(cupsraster::paperCode(612, 792), 1u);    // Letter
+  EXPECT_EQ(cupsraster::paperCode(595, 842), 9u);    // A4
+  EXPECT_EQ(cupsraster::paperCode(612, 1008), 5u);   // Legal
+  EXPECT_EQ(cupsraster::paperCode(1300, 2000), 4u);  // larger than any row
+  EXPECT_EQ(cupsraster::paperCode(0, 0), 27u);
+
+  // Width is measured with the second resolution, height with the first.
+  cupsraster::PageHeader h =
+      cupsraster::makePageHeader(2480, 3508, 300, 600, 595, 842);
+  EXPECT_EQ(h.physWidth, 1050u);    // 2480 * 254 / 600 = 1049.9
+  EXPECT_EQ(h.physHeight, 2970u);   // 3508 * 254 / 300 = 2970.1
+  EXPECT_EQ(h.paperCode, 9u);
+  EXPECT_EQ(cupsraster::tenthsOfMm(100, 0), 0u);
+}
+
+TEST(RasterJob, HeaderWordsOnDisk)
+{
+  TempDir dir;
+  FakeStream s;
+  cups_page_header_t letter = rgbHeader(85, 110);
+  letter.HWResolution[0] = 10;
+  letter.HWResolution[1] = 20;
+  letter.PageSize[0] = 612;
+  letter.PageSize[1] = 792;
+  s.addPage(letter, 0);
+  std::vector<plat::String> pages = convert(dir, s);
+  ASSERT_EQ(pages.size(), 1u);
+  rfb::PageFile page = rfb::PageFile::load(pages[0].c_str());
+  EXPECT_EQ(page.header().physWidth, 1080u);    // 85 * 254 / 20 = 1079.5
+  EXPECT_EQ(page.header().physHeight, 2794u);   // 110 * 254 / 10
+  EXPECT_EQ(page.header().paperCode, 1u);
+}
