@@ -280,11 +280,11 @@ inline ProcessResult ProcessRunner::run() const
   return result;
 }
 
-#ifdef JEX_BINARY
-// The argv that starts the backend with the given arguments: the cross
-// build's emulator command (JEX_EMULATOR, words separated by spaces; empty
-// natively), the backend binary, then args.
-inline std::vector<std::string> jexCommand(const std::vector<std::string>& args = {})
+// The argv that starts a program built for the target: the cross build's
+// emulator command (JEX_EMULATOR, words separated by spaces; empty
+// natively), the binary, then args.
+inline std::vector<std::string> targetCommand(const std::string& binary,
+                                              const std::vector<std::string>& args = {})
 {
   std::vector<std::string> argv;
 #ifdef JEX_EMULATOR
@@ -299,9 +299,16 @@ inline std::vector<std::string> jexCommand(const std::vector<std::string>& args 
     pos = space + 1;
   }
 #endif
-  argv.push_back(JEX_BINARY);
+  argv.push_back(binary);
   argv.insert(argv.end(), args.begin(), args.end());
   return argv;
+}
+
+#ifdef JEX_BINARY
+// The argv that starts the backend with the given arguments.
+inline std::vector<std::string> jexCommand(const std::vector<std::string>& args = {})
+{
+  return targetCommand(JEX_BINARY, args);
 }
 #endif
 

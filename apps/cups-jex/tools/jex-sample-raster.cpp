@@ -1,0 +1,93 @@
+// jex-sample-raster: writes a sample CUPS raster job to standard output,
+// through the real CUPS imaging library (the backend never links it).
+//
+//   jex-sample-raster [--pages N] [--size WxH] [--dpi D] [--paper letter|a4]
+//
+// Defaults: 3 pages, 300 x 400 pixels at 100 dpi, A4 paper.
+
+#include "SamplePattern.h"
+
+#include <cups/raster.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct SamplePage {
+  unsigned width, height;       // pixels
+  unsigned dpi;                 // both resolutions
+  unsigned pageWidthPt, pageHeightPt;
+};
+
+bool writeSampleRaster(int fd, const SamplePage* pages, int count)
+{
+  cups_raster_t* r = cupsRasterOpen(fd, CUPS_RASTER_WRITE);
+  if (!r)
+    return false;
+  bool ok = true;
+  for (int n = 0; n < count && ok; n++) {
+    const SamplePage& p = pages[n];
+    cups_page_header2_t h;
+    memset(&h, 0, sizeof(h));
+    h.HWResolution[0] = h.HWResolution[1] = p.dpi;
+    h.PageSize[0] = p.pageWidthPt;
+    h.PageSize[1] = p.pageHeightPt;
+    h.cupsWidth = p.width;
+    h.cupsHeight = p.height;
+    h.cupsBitsPerColor = 8;
+    h.cupsBitsPerPixel = 24;
+    h.cupsBytesPerLine = p.width * 3;
+    h.cupsColorOrder = CUPS_ORDER_CHUNKED;
+    h.cupsColorSpace = CUPS_CSPACE_RGB;
+    h.NumCopies = 1;
+    if (!cupsRasterWriteHeader2(r, &h)) {
+      ok = false;
+      break;
+    }
+    std::vector<uint8_t> line(h.cupsBytesPerLine);
+    for (unsigned y = 0; y < p.height && ok; y++) {
+      for (unsigned x = 0; x < p.width; x++)
+        jextools::samplePixel(n, x, y, &line[x * 3]);
+      ok = cupsRasterWritePixels(r, line.data(), h.cupsBytesPerLine) ==
+           h.cupsBytesPerLine;
+    }
+  }
+  cupsRasterClose(r);
+  return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+  int pages = 3;
+  unsigned w = 300, h = 400, dpi = 100, pw = 595, ph = 842;
+  for (int i = 1; i < argc; i++) {
+    if (!strcmp(argv[i], "--pages") && i + 1 < argc)
+      pages = atoi(argv[++i]);
+    else if (!strcmp(argv[i], "--size") && i + 1 < argc &&
+             sscanf(argv[i + 1], "%ux%u", &w, &h) == 2)
+      i++;
+    else if (!strcmp(argv[i], "--dpi") && i + 1 < argc)
+      dpi = (unsigned)atoi(argv[++i]);
+    else if (!strcmp(argv[i], "--paper") && i + 1 < argc) {
+      const char* p = argv[++i];
+      if (!strcmp(p, "letter")) { pw = 612; ph = 792; }
+      else { pw = 595; ph = 842; }
+    } else {
+      fprintf(stderr, "usage: jex-sample-raster [--pages N] [--size WxH]"
+                      " [--dpi D] [--paper letter|a4]\n");
+      return 2;
+    }
+  }
+  std::vector<SamplePage> list(pages > 0 ? pages : 0,
+                                         SamplePage{w, h, dpi, pw, ph});
+  if (!writeSampleRaster(1, list.data(), (int)list.size())) {
+    fprintf(stderr, "jex-sample-raster: writing the raster failed\n");
+    return 1;
+  }
+  return 0;
+}
