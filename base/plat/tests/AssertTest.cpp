@@ -4,17 +4,27 @@
 
 #include <cstring>
 #include <ostream>
-#include <regex>
+#include <regex.h>
 #include <string>
 
 namespace {
 
-// Matches a dead child's standard error as a whole against an ECMAScript
-// regex, ignoring the lines an emulator adds about the signal when the
+// Matches a dead child's standard error as a whole against a POSIX
+// extended regex (where '.' also matches a newline), ignoring the lines an emulator adds about the signal when the
 // tests run under one ("qemu: uncaught target signal 6 ...").
 class StderrIs : public testing::MatcherInterface<const std::string&> {
 public:
-  explicit StderrIs(const std::string& re) : text_(re), re_(re) {}
+  explicit StderrIs(const std::string& re) : text_("^(" + re + ")$")
+  {
+    valid_ = regcomp(&re_, text_.c_str(), REG_EXTENDED | REG_NOSUB) == 0;
+  }
+  StderrIs(const StderrIs&) = delete;
+  StderrIs& operator=(const StderrIs&) = delete;
+  ~StderrIs() override
+  {
+    if (valid_)
+      regfree(&re_);
+  }
   bool MatchAndExplain(const std::string& err,
                        testing::MatchResultListener*) const override
   {
@@ -27,7 +37,7 @@ public:
         kept.append(err, pos, end - pos);
       pos = end;
     }
-    return std::regex_match(kept, re_);
+    return valid_ && regexec(&re_, kept.c_str(), 0, nullptr, 0) == 0;
   }
   void DescribeTo(std::ostream* os) const override
   {
@@ -36,7 +46,8 @@ public:
 
 private:
   std::string text_;
-  std::regex re_;
+  regex_t re_;
+  bool valid_;
 };
 
 testing::Matcher<const std::string&> stderrIs(const std::string& re)
