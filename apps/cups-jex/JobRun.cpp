@@ -2,6 +2,7 @@
 
 #include "DeviceUri.h"
 #include "JobFileSet.h"
+#include "JobInput.h"
 #include "Manifest.h"
 #include "RasterJob.h"
 
@@ -29,41 +30,6 @@
 
 namespace {
 
-// The job's data: standard input, or the file CUPS named. Closes only what
-// it opened.
-class JobInput {
-public:
-  JobInput(int argc, char** argv) : fd_(0)
-  {
-    if (argc == 7) {
-      fd_ = open(argv[6], O_RDONLY | O_CLOEXEC);
-      if (fd_ == -1) {
-        throw plat::SystemExceptionFmt("open(\"%s\", O_RDONLY)", errno,
-                                       argv[6]);
-      }
-    }
-  }
-  ~JobInput()
-  {
-    if (fd_ > 0)
-      close(fd_);
-  }
-  JobInput(const JobInput&) = delete;
-  JobInput& operator=(const JobInput&) = delete;
-
-  int fd() const { return fd_; }
-  // Hands the descriptor to a stream that will close it.
-  int release()
-  {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
-private:
-  int fd_;
-};
-
 void registerFile(JobFileSet& files, const char* path)
 {
   files.insertCopies(&path, 1);
@@ -77,7 +43,7 @@ void copyInput(JobInput& input, const char* path, uid_t uid, gid_t gid)
   if (fchown(fileno(out.getFile()), uid, gid) != 0)
     throw plat::SystemExceptionFmt("fchown(%s)", errno, path);
 
-  bool own = input.fd() != 0;
+  bool own = !input.isStdin();
   rdr::FdInStream in(own ? input.release() : 0);
   in.setOwnFd(own);
 
@@ -133,7 +99,7 @@ void runJob(int argc, char** argv, JobFileSet& files)
 {
   os::AppInfo::set("print", "Tessaro", "jex", nullptr, nullptr);
 
-  JobInput input(argc, argv);
+  JobInput input(argc == 7 ? argv[6] : nullptr);
   umask(077);
   plat::String basePath = plat::String::format("/tmp/jex-%s", argv[1]);
 
@@ -151,7 +117,7 @@ void runJob(int argc, char** argv, JobFileSet& files)
   account.lookupByUid((uid_t)uid);
 
   plat::String copiedInput;
-  if (input.fd() != 0 || !wantZRLE) {
+  if (!input.isStdin() || !wantZRLE) {
     copiedInput = plat::String::format("%s.in", basePath.c_str());
     registerFile(files, copiedInput.c_str());
     copyInput(input, copiedInput.c_str(), (uid_t)uid, account.gid());

@@ -2,6 +2,7 @@
 
 #include "CupsPixelBuffer.h"
 #include "CupsRasterFns.h"
+#include "JobInput.h"
 #include "PageHeader.h"
 
 #include <plat/Exception.h>
@@ -9,44 +10,14 @@
 #include <rfb/TransPixelBuffer.h>
 #include <rfbenc/PageEncoder.h>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace cupsraster {
-
-namespace {
-
-// Closes the job's descriptor unless it is standard input.
-class InputFd {
-public:
-  explicit InputFd(const char* path) : fd_(0)
-  {
-    if (path && path[0]) {
-      fd_ = open(path, O_RDONLY | O_CLOEXEC);
-      if (fd_ == -1)
-        throw plat::SystemExceptionFmt("open(\"%s\", O_RDONLY)", errno, path);
-    }
-  }
-  ~InputFd()
-  {
-    if (fd_ != 0)
-      close(fd_);
-  }
-  InputFd(const InputFd&) = delete;
-  InputFd& operator=(const InputFd&) = delete;
-  int fd() const { return fd_; }
-
-private:
-  int fd_;
-};
-
-} // namespace
 
 void convertRasterJob(const char* inputPath, const char* basePath,
                       std::vector<plat::String>& pages)
 {
-  InputFd input(inputPath);
+  // An empty path reads standard input as well.
+  JobInput input(inputPath && inputPath[0] ? inputPath : nullptr);
 
   cups_raster_t* raster = cupsraster::cupsRasterOpen(input.fd(),
                                                      CUPS_RASTER_READ);
