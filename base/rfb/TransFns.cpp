@@ -215,10 +215,14 @@ void TransTables::build(const PixelFormat& in, const PixelFormat& out,
       mult = 1;
       shift = outShifts[c];
     }
+    // A channel of max 0 is absent and its shift means nothing; a valid
+    // format may even put it at 32, which no 32-bit shift may use.
+    if (outMax == 0)
+      shift = 0;
     uint32_t im = inMaxes[c];
     table[c] = e;
     inMax[c] = im;
-    inShift[c] = inShifts[c];
+    inShift[c] = im ? inShifts[c] : 0;
     for (uint32_t i = 0; i <= im; i++) {
       // Rounded scaling; an absent input channel (max 0) gives 0.
       uint32_t v = im ? (i * outMax + im / 2) / im : 0;
