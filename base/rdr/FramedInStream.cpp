@@ -116,6 +116,9 @@ bool FramedInStream::atEnd() {
   } catch (BlockException&) {
     rewind();
     throw;
+  } catch (...) {
+    clip();
+    throw;
   }
   return last && frameSize == 0;
 }
@@ -136,16 +139,24 @@ int FramedInStream::overrun(size_t itemSize) {
   PLAT_ASSERT(inMsg_);
   account();
   int result = 1;
-  if (size_t(frameSize) >= itemSize) {
-    if (underlying->nUnread() < itemSize)
-      result = underlying->check(false, itemSize);
-  } else if (frameSize == 0 || underlying->nUnread() == 0) {
-    if (!nextFrame(false))
-      return 0;
-    if (frameSize == 0)
-      throw EndOfMsg();
-    if (underlying->nUnread() == 0)
-      result = underlying->check(false, 1);
+  try {
+    if (size_t(frameSize) >= itemSize) {
+      if (underlying->nUnread() < itemSize)
+        result = underlying->check(false, itemSize);
+    } else if (frameSize == 0 || underlying->nUnread() == 0) {
+      if (!nextFrame(false))
+        return 0;
+      if (frameSize == 0)
+        throw EndOfMsg();
+      if (underlying->nUnread() == 0)
+        result = underlying->check(false, 1);
+    }
+  } catch (...) {
+    // A buffered underlying stream may have moved its data before its
+    // refill failed (EndOfStream): point the window into it again, or the
+    // next read (readLine goes on after the end) would use the old one.
+    clip();
+    throw;
   }
   clip();
   return result;
