@@ -24,7 +24,10 @@
   X(configParam)            \
   X(logSpec)                \
   X(pixelFormat)            \
-  X(framedIn)
+  X(framedIn)               \
+  X(zrleDecode)             \
+  X(pageFile)               \
+  X(pageRoundTrip)
 
 namespace jexfuzz {
 

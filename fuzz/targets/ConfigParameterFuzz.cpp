@@ -39,7 +39,7 @@ struct Params {
                              "noPolicy"};
   plat::ParameterAlias both{"Both", "Level,Wide", &conf};
 
-  plat::ConfigParameter* byIndex(int i)
+  plat::ConfigParameter* byIndex(unsigned i)
   {
     plat::ConfigParameter* all[] = {&flag, &level, &wide, &colour,
                                     &name, &big,   &key,  &locked};
@@ -87,7 +87,7 @@ int fuzz_configParam(const uint8_t* data, size_t size)
       for (const std::string& line : lines) {
         if (line.size() < 2)
           continue;
-        plat::ConfigParameter& p = *ps.byIndex(line[0]);
+        plat::ConfigParameter& p = *ps.byIndex((unsigned char)line[0]);
         int priority = (line[1] & 7) * 10;
         if (p.setFromText(line.c_str() + 2, priority))
           checkRoundTrip(p, priority);
