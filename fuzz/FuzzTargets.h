@@ -27,7 +27,8 @@
   X(framedIn)               \
   X(zrleDecode)             \
   X(pageFile)               \
-  X(pageRoundTrip)
+  X(pageRoundTrip)           \
+  X(deviceUri)
 
 namespace jexfuzz {
 
