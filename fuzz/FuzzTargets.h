@@ -28,7 +28,8 @@
   X(zrleDecode)             \
   X(pageFile)               \
   X(pageRoundTrip)           \
-  X(deviceUri)
+  X(deviceUri)               \
+  X(cupsRaster)
 
 namespace jexfuzz {
 
