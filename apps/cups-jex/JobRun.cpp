@@ -69,7 +69,10 @@ plat::String groupList()
   if (max < 8)
     throw plat::SystemException("sysconf(_SC_NGROUPS_MAX)", errno);
   std::vector<gid_t> groups((size_t)max + 1);
-  int n = getgroups((int)groups.size(), groups.data());
+  // The kernel never holds more than the maximum, and a user-mode emulator
+  // (qemu-arm) refuses a larger size with EINVAL, so the size passed is the
+  // maximum itself.
+  int n = getgroups((int)max, groups.data());
   if (n < 0)
     throw plat::SystemException("getgroups()", errno);
   plat::DString text;
