@@ -85,46 +85,48 @@ void PasswdEntry::grow()
   size_ = capacity_ = newSize;
 }
 
-void PasswdEntry::lookupByUid(uid_t uid)
+template <class Lookup> int PasswdEntry::fill(Lookup lookup)
 {
   prepare();
   for (;;) {
     struct passwd* result = nullptr;
-    int err = getpwuid_r(uid, &pw_, buf_, size_, &result);
+    int err = lookup(&pw_, buf_, size_, &result);
     if (result) {
       found_ = true;
-      return;
+      return 0;
     }
-    if (err == ERANGE) {
-      grow();
-      continue;
-    }
-    char text[16];
-    snprintf(text, sizeof(text), "%u", unsigned(uid));
-    throw LookupFailed("getpwuid", text, err,
-                       err ? nullptr : ": account not found");
+    if (err != ERANGE)
+      return err;
+    grow();
   }
+}
+
+void PasswdEntry::lookupByUid(uid_t uid)
+{
+  int err = fill([uid](struct passwd* pw, char* buf, size_t size,
+                       struct passwd** result) {
+    return getpwuid_r(uid, pw, buf, size, result);
+  });
+  if (found_)
+    return;
+  char text[16];
+  snprintf(text, sizeof(text), "%u", unsigned(uid));
+  throw LookupFailed("getpwuid", text, err,
+                     err ? nullptr : ": account not found");
 }
 
 void PasswdEntry::lookupByName(const char* name)
 {
   if (!name)
     throw LookupFailed("getpwnam", "<null>", EINVAL, ": null name");
-  prepare();
-  for (;;) {
-    struct passwd* result = nullptr;
-    int err = getpwnam_r(name, &pw_, buf_, size_, &result);
-    if (result) {
-      found_ = true;
-      return;
-    }
-    if (err == ERANGE) {
-      grow();
-      continue;
-    }
-    throw LookupFailed("getpwnam", name, err,
-                       err ? nullptr : ": account not found");
-  }
+  int err = fill([name](struct passwd* pw, char* buf, size_t size,
+                        struct passwd** result) {
+    return getpwnam_r(name, pw, buf, size, result);
+  });
+  if (found_)
+    return;
+  throw LookupFailed("getpwnam", name, err,
+                     err ? nullptr : ": account not found");
 }
 
 } // namespace os

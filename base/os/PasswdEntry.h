@@ -43,6 +43,11 @@ public:
 private:
   void prepare();
   void grow();
+  // Runs a reentrant lookup (getpwuid_r-like, taking the record, buffer,
+  // size and result) on a fresh record, growing the buffer while the C
+  // library asks for more. Returns 0 when found, else the error (0 also
+  // when there is no such account: then found() is false).
+  template <class Lookup> int fill(Lookup lookup);
   void freeBuffer();
 
   struct passwd pw_;
