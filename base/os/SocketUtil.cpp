@@ -74,6 +74,42 @@ int finishCloexec(int fd)
   return fd;
 }
 
+// The same for both ends of a new pair or pipe: a failure closes both and
+// throws "setInheritable".
+void finishCloexecPair(int fds[2])
+{
+  if (!setInheritable(fds[0], false, true)) {
+    int err = errno;
+    close(fds[1]);
+    throw plat::SystemException("setInheritable", err);
+  }
+  if (!setInheritable(fds[1], false, true)) {
+    int err = errno;
+    close(fds[0]);
+    throw plat::SystemException("setInheritable", err);
+  }
+}
+
+// Calls create(SOCK_CLOEXEC) while the kernel takes the flag, otherwise
+// create(0), and tells through *atomic which it was. Kernels that do not
+// know the flag refuse it with EINVAL or EPROTONOSUPPORT; after the first
+// such refusal the flag is not tried again. Returns create's result with
+// its errno.
+template <class Create>
+int createWithCloexec(Create create, bool* atomic)
+{
+  if (cloexecCreateSupported.load(std::memory_order_relaxed)) {
+    int r = create(SOCK_CLOEXEC);
+    if (r >= 0 || (errno != EINVAL && errno != EPROTONOSUPPORT)) {
+      *atomic = true;
+      return r;
+    }
+    cloexecCreateSupported.store(false, std::memory_order_relaxed);
+  }
+  *atomic = false;
+  return create(0);
+}
+
 bool keepsInEndpoint(unsigned char c)
 {
   if (c >= 128 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
@@ -120,37 +156,25 @@ void socketSetup()
 int createSocket(int domain, int type, int protocol)
 {
   socketSetup();
-  if (cloexecCreateSupported.load(std::memory_order_relaxed)) {
-    int fd = socket(domain, type | SOCK_CLOEXEC, protocol);
-    if (fd >= 0 || (errno != EINVAL && errno != EPROTONOSUPPORT))
-      return fd;
-    cloexecCreateSupported.store(false, std::memory_order_relaxed);
-  }
-  return finishCloexec(socket(domain, type, protocol));
+  bool atomic;
+  int fd = createWithCloexec(
+      [&](int flag) { return socket(domain, type | flag, protocol); },
+      &atomic);
+  return atomic ? fd : finishCloexec(fd);
 }
 
 void createSocketPair(int fds[2])
 {
   socketSetup();
-  if (cloexecCreateSupported.load(std::memory_order_relaxed)) {
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0)
-      return;
-    if (errno != EINVAL && errno != EPROTONOSUPPORT)
-      throw plat::SystemException("socketpair", errno);
-    cloexecCreateSupported.store(false, std::memory_order_relaxed);
-  }
-  if (socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0)
+  bool atomic;
+  if (createWithCloexec(
+          [&](int flag) {
+            return socketpair(AF_UNIX, SOCK_STREAM | flag, 0, fds);
+          },
+          &atomic) != 0)
     throw plat::SystemException("socketpair", errno);
-  if (!setInheritable(fds[0], false, true)) {
-    int err = errno;
-    close(fds[1]);
-    throw plat::SystemException("setInheritable", err);
-  }
-  if (!setInheritable(fds[1], false, true)) {
-    int err = errno;
-    close(fds[0]);
-    throw plat::SystemException("setInheritable", err);
-  }
+  if (!atomic)
+    finishCloexecPair(fds);
 }
 
 void createPipe(int fds[2])
@@ -167,16 +191,7 @@ void createPipe(int fds[2])
   }
   if (pipe(fds) != 0)
     throw plat::SystemException("pipe", errno);
-  if (!setInheritable(fds[0], false, true)) {
-    int err = errno;
-    close(fds[1]);
-    throw plat::SystemException("setInheritable", err);
-  }
-  if (!setInheritable(fds[1], false, true)) {
-    int err = errno;
-    close(fds[0]);
-    throw plat::SystemException("setInheritable", err);
-  }
+  finishCloexecPair(fds);
 }
 
 int dupDescriptor(int fd)
