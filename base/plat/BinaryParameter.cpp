@@ -79,17 +79,9 @@ String BinaryParameter::toText(const MBuf<unsigned char>&) const
 
 std::unique_ptr<ConfigParameter> BinaryParameter::cloneInto(Configuration& conf) const
 {
-  std::string tags = tagList();
   const MBuf<unsigned char>& def = values_.begin()->second;
-  std::unique_ptr<BinaryParameter> p;
-  if (locDesc().id)
-    p.reset(new BinaryParameter(name(), locDesc(), def.data(), def.size(),
-                                wipe_, isAdvanced(), &conf, tags.c_str()));
-  else
-    p.reset(new BinaryParameter(name(), plainDesc(), def.data(), def.size(),
-                                wipe_, isAdvanced(), &conf, tags.c_str()));
-  p->copyValues(*this);
-  return p;
+  return cloneAs<BinaryParameter>(def.data(), def.size(), wipe_, isAdvanced(),
+                                  &conf, tagList().c_str());
 }
 
 } // namespace plat

@@ -307,16 +307,8 @@ String BoolParameter::toText(const bool& value) const
 
 std::unique_ptr<ConfigParameter> BoolParameter::cloneInto(Configuration& conf) const
 {
-  std::string tags = tagList();
-  std::unique_ptr<BoolParameter> p;
-  if (locDesc().id)
-    p.reset(new BoolParameter(name(), locDesc(), values_.begin()->second,
-                              isAdvanced(), &conf, tags.c_str()));
-  else
-    p.reset(new BoolParameter(name(), plainDesc(), values_.begin()->second,
-                              isAdvanced(), &conf, tags.c_str()));
-  p->copyValues(*this);
-  return p;
+  return cloneAs<BoolParameter>(values_.begin()->second, isAdvanced(), &conf,
+                                tagList().c_str());
 }
 
 // ---------------------------------------------------------------------------
@@ -382,16 +374,8 @@ String IntParameter::toText(const int& value) const
 
 std::unique_ptr<ConfigParameter> IntParameter::cloneInto(Configuration& conf) const
 {
-  std::string tags = tagList();
-  std::unique_ptr<IntParameter> p;
-  if (locDesc().id)
-    p.reset(new IntParameter(name(), locDesc(), values_.begin()->second,
-                             isAdvanced(), &conf, min_, max_, tags.c_str()));
-  else
-    p.reset(new IntParameter(name(), plainDesc(), values_.begin()->second,
-                             isAdvanced(), &conf, min_, max_, tags.c_str()));
-  p->copyValues(*this);
-  return p;
+  return cloneAs<IntParameter>(values_.begin()->second, isAdvanced(), &conf,
+                               min_, max_, tagList().c_str());
 }
 
 // ---------------------------------------------------------------------------
@@ -447,16 +431,8 @@ String EnumParameter::toText(const int& value) const
 
 std::unique_ptr<ConfigParameter> EnumParameter::cloneInto(Configuration& conf) const
 {
-  std::string tags = tagList();
-  std::unique_ptr<EnumParameter> p;
-  if (locDesc().id)
-    p.reset(new EnumParameter(name(), locDesc(), values_.begin()->second,
-                              names_, isAdvanced(), &conf, tags.c_str()));
-  else
-    p.reset(new EnumParameter(name(), plainDesc(), values_.begin()->second,
-                              names_, isAdvanced(), &conf, tags.c_str()));
-  p->copyValues(*this);
-  return p;
+  return cloneAs<EnumParameter>(values_.begin()->second, names_,
+                                isAdvanced(), &conf, tagList().c_str());
 }
 
 } // namespace plat

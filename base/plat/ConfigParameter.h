@@ -202,6 +202,20 @@ protected:
   // Copies every priority's value of another parameter of this type (for
   // clones); no log lines, no callbacks.
   void copyValues(const TypedParameter& other) { values_ = other.values_; }
+  // A new P registered as a clone: P's constructor gets this parameter's
+  // name, the same kind of description (translated or plain) and then
+  // rest; the clone then takes every priority's value. For cloneInto.
+  template <class P, class... Rest>
+  std::unique_ptr<ConfigParameter> cloneAs(const Rest&... rest) const
+  {
+    std::unique_ptr<P> p;
+    if (locDesc().id)
+      p.reset(new P(name(), locDesc(), rest...));
+    else
+      p.reset(new P(name(), plainDesc(), rest...));
+    p->copyValues(*this);
+    return p;
+  }
 
   // Always holds an entry at priority 0.
   std::map<int, T> values_;

@@ -68,17 +68,8 @@ bool StringParameter::setFromText(const char* text, int priority)
 
 std::unique_ptr<ConfigParameter> StringParameter::cloneInto(Configuration& conf) const
 {
-  std::string tags = tagList();
-  const char* def = values_.begin()->second.c_str();
-  std::unique_ptr<StringParameter> p;
-  if (locDesc().id)
-    p.reset(new StringParameter(name(), locDesc(), def, isAdvanced(), &conf,
-                                tags.c_str()));
-  else
-    p.reset(new StringParameter(name(), plainDesc(), def, isAdvanced(), &conf,
-                                tags.c_str()));
-  p->copyValues(*this);
-  return p;
+  return cloneAs<StringParameter>(values_.begin()->second.c_str(),
+                                  isAdvanced(), &conf, tagList().c_str());
 }
 
 // ---------------------------------------------------------------------------
@@ -199,17 +190,8 @@ bool S64Parameter::setFromText(const char* text, int priority)
 
 std::unique_ptr<ConfigParameter> S64Parameter::cloneInto(Configuration& conf) const
 {
-  std::string tags = tagList();
-  const char* def = values_.begin()->second.c_str();
-  std::unique_ptr<S64Parameter> p;
-  if (locDesc().id)
-    p.reset(new S64Parameter(name(), locDesc(), def, isAdvanced(), &conf,
-                             tags.c_str()));
-  else
-    p.reset(new S64Parameter(name(), plainDesc(), def, isAdvanced(), &conf,
-                             tags.c_str()));
-  p->copyValues(*this);
-  return p;
+  return cloneAs<S64Parameter>(values_.begin()->second.c_str(), isAdvanced(),
+                               &conf, tagList().c_str());
 }
 
 } // namespace plat
