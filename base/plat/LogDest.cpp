@@ -63,18 +63,12 @@ LogDest* LogDest::find(const char* name)
 
 std::vector<std::string> LogDest::names()
 {
-  LogState& st = LogState::get();
-  std::lock_guard<std::mutex> lock(st.mutex);
-  std::vector<std::string> list;
-  for (LogDest* d = st.dests; d; d = d->next_)
-    list.push_back(d->name_);
-  return list;
+  return LogState::namesOf(&LogState::dests);
 }
 
 void LogDest::printNames(FILE* out)
 {
-  for (const std::string& n : names())
-    fprintf(out, "  %s\n", n.c_str());
+  LogState::printNames(out, names());
 }
 
 } // namespace plat

@@ -395,18 +395,12 @@ void LogSrc::recomputeAllLevels()
 
 std::vector<std::string> LogSrc::names()
 {
-  LogState& st = LogState::get();
-  std::lock_guard<std::mutex> lock(st.mutex);
-  std::vector<std::string> list;
-  for (LogSrc* s = st.sources; s; s = s->next_)
-    list.push_back(s->name_);
-  return list;
+  return LogState::namesOf(&LogState::sources);
 }
 
 void LogSrc::printNames(FILE* out)
 {
-  for (const std::string& n : names())
-    fprintf(out, "  %s\n", n.c_str());
+  LogState::printNames(out, names());
 }
 
 } // namespace plat

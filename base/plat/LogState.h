@@ -6,6 +6,7 @@
 #include <plat/LogSrc.h>
 
 #include <atomic>
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <string>
@@ -49,6 +50,26 @@ struct LogState {
     if (!src->dests_)
       src->dests_ = new std::map<LogDest*, int>;
     (*src->dests_)[dest] = level;
+  }
+
+  // The names on one list (&LogState::sources or &LogState::dests), newest
+  // first. Takes the mutex.
+  template <class Node>
+  static std::vector<std::string> namesOf(Node* LogState::*list)
+  {
+    LogState& st = get();
+    std::lock_guard<std::mutex> lock(st.mutex);
+    std::vector<std::string> names;
+    for (Node* n = st.*list; n; n = n->next_)
+      names.push_back(n->name_);
+    return names;
+  }
+
+  // One "  <name>" line per name.
+  static void printNames(FILE* out, const std::vector<std::string>& names)
+  {
+    for (const std::string& n : names)
+      fprintf(out, "  %s\n", n.c_str());
   }
 
   // Removes d from the destination list, from every source and from the
