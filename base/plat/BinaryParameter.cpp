@@ -7,7 +7,8 @@
 
 namespace plat {
 
-BinaryParameter::BinaryParameter(const char* name, const char* desc,
+template <class D>
+BinaryParameter::BinaryParameter(Init, const char* name, const D& desc,
                                  const void* def, uint32_t len, bool wipe,
                                  bool advanced, Configuration* conf,
                                  const char* tags)
@@ -21,18 +22,20 @@ BinaryParameter::BinaryParameter(const char* name, const char* desc,
   logSet(PriorityDefault);
 }
 
+BinaryParameter::BinaryParameter(const char* name, const char* desc,
+                                 const void* def, uint32_t len, bool wipe,
+                                 bool advanced, Configuration* conf,
+                                 const char* tags)
+    : BinaryParameter(Init(), name, desc, def, len, wipe, advanced, conf, tags)
+{
+}
+
 BinaryParameter::BinaryParameter(const char* name, const LocText& desc,
                                  const void* def, uint32_t len, bool wipe,
                                  bool advanced, Configuration* conf,
                                  const char* tags)
-    : TypedParameter<MBuf<unsigned char>>(
-          name, desc,
-          MBuf<unsigned char>(static_cast<const unsigned char*>(def),
-                              def ? len : 0, wipe),
-          advanced, conf, tags),
-      wipe_(wipe)
+    : BinaryParameter(Init(), name, desc, def, len, wipe, advanced, conf, tags)
 {
-  logSet(PriorityDefault);
 }
 
 void BinaryParameter::getValue(MBuf<unsigned char>& out) const

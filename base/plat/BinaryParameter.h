@@ -41,6 +41,13 @@ public:
   String toText(const MBuf<unsigned char>& value) const override;
 
 private:
+  // What both public constructors do, for either kind of description.
+  struct Init {};
+  template <class D>
+  BinaryParameter(Init, const char* name, const D& desc, const void* def,
+                  uint32_t len, bool wipe, bool advanced, Configuration* conf,
+                  const char* tags);
+
   bool wipe_;
 };
 

@@ -389,7 +389,8 @@ int EnumParameter::countNames(const char* const* names)
   return n;
 }
 
-EnumParameter::EnumParameter(const char* name, const char* desc, int def,
+template <class D>
+EnumParameter::EnumParameter(Init, const char* name, const D& desc, int def,
                              const char* const* valueNames, bool advanced,
                              Configuration* conf, const char* tags)
     : IntParameter(NoDefaultLog(), name, desc, def, advanced, conf, 0,
@@ -400,15 +401,18 @@ EnumParameter::EnumParameter(const char* name, const char* desc, int def,
   logSet(PriorityDefault);
 }
 
+EnumParameter::EnumParameter(const char* name, const char* desc, int def,
+                             const char* const* valueNames, bool advanced,
+                             Configuration* conf, const char* tags)
+    : EnumParameter(Init(), name, desc, def, valueNames, advanced, conf, tags)
+{
+}
+
 EnumParameter::EnumParameter(const char* name, const LocText& desc, int def,
                              const char* const* valueNames, bool advanced,
                              Configuration* conf, const char* tags)
-    : IntParameter(NoDefaultLog(), name, desc, def, advanced, conf, 0,
-                   countNames(valueNames) - 1, tags),
-      names_(valueNames)
+    : EnumParameter(Init(), name, desc, def, valueNames, advanced, conf, tags)
 {
-  PLAT_ASSERT(def >= 0 && def < countNames(valueNames));
-  logSet(PriorityDefault);
 }
 
 bool EnumParameter::setFromText(const char* text, int priority)

@@ -307,6 +307,13 @@ public:
   String toText(const int& value) const override;
 
 private:
+  // What both public constructors do, for either kind of description.
+  struct Init {};
+  template <class D>
+  EnumParameter(Init, const char* name, const D& desc, int def,
+                const char* const* valueNames, bool advanced,
+                Configuration* conf, const char* tags);
+
   static int countNames(const char* const* names);
   const char* const* names_;
 };
