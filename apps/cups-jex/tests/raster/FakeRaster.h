@@ -87,7 +87,9 @@ public:
     std::string p = file(name);
     FILE* f = fopen(p.c_str(), "wb");
     if (f) {
-      fwrite(data.data(), 1, data.size(), f);
+      // An empty vector's data() may be null, which fwrite must not get.
+      if (!data.empty())
+        fwrite(data.data(), 1, data.size(), f);
       fclose(f);
     }
     return p;
