@@ -112,10 +112,7 @@ size_t BufferedOutStream::overrun(size_t itemSize, size_t nItems) {
   // writer window.
   size_t used = size_t(ptr - start);
   end = start + std::min(bufSize, used + std::max(WriterWindow, itemSize));
-  size_t room = size_t(end - ptr);
-  if (nItems <= room / itemSize)
-    return nItems;
-  return room / itemSize;
+  return itemsInWindow(itemSize, nItems);
 }
 
 void BufferedLazyOutStream::lazyFlush(bool flag) {

@@ -65,10 +65,7 @@ bool FramedOutStream::shutdownWrite() {
 size_t FramedOutStream::overrun(size_t itemSize, size_t nItems) {
   endFrame(false);
   startFrame(itemSize);
-  size_t room = size_t(end - ptr);
-  if (nItems <= room / itemSize)
-    return nItems;
-  return room / itemSize;
+  return itemsInWindow(itemSize, nItems);
 }
 
 void FramedOutStream::startFrame(size_t minSize) {

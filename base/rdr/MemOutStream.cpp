@@ -67,7 +67,7 @@ size_t MemOutStream::overrun(size_t itemSize, size_t nItems) {
   allocated = newSize;
   ptr = start + len;
   setEnd();
-  return std::min(nItems, size_t(end - ptr) / itemSize);
+  return itemsInWindow(itemSize, nItems);
 }
 
 uint8_t* MemOutStream::takeBuffer() {

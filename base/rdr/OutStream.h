@@ -55,6 +55,12 @@ protected:
   // whole items, at most nItems, now fit in [ptr, end). Called only through
   // check() and the inline writers.
   virtual size_t overrun(size_t itemSize, size_t nItems) = 0;
+  // What overrun returns once it has made room: the whole items of itemSize
+  // bytes, at most nItems, that fit in [ptr, end).
+  size_t itemsInWindow(size_t itemSize, size_t nItems) const {
+    size_t fit = size_t(end - ptr) / itemSize;
+    return nItems <= fit ? nItems : fit;
+  }
 
 public:
   // Returns how many items of itemSize bytes fit in the window, at most

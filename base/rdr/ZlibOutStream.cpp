@@ -62,10 +62,7 @@ size_t ZlibOutStream::overrun(size_t itemSize, size_t nItems) {
   if (itemSize > bufSize)
     throw plat::Exception("ZlibOutStream overrun: max itemSize exceeded");
   compress(Z_NO_FLUSH);
-  size_t room = size_t(end - ptr);
-  if (nItems <= room / itemSize)
-    return nItems;
-  return room / itemSize;
+  return itemsInWindow(itemSize, nItems);
 }
 
 void ZlibOutStream::compress(int flushMode) {
