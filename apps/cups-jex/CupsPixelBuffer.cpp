@@ -63,13 +63,20 @@ bool CupsPixelBuffer::nextPage()
   cacheRect_ = rfb::Rect();
   nextLine_ = 0;
 
+  // The colour space is whatever number the job put there, which need not
+  // be one of the enumeration's values (loading such an enum is undefined):
+  // read it as the integer it is stored as.
+  static_assert(sizeof(header_.cupsColorSpace) == sizeof(int32_t),
+                "cups_cspace_t is stored as 32 bits");
+  int32_t colorSpace;
+  memcpy(&colorSpace, &header_.cupsColorSpace, sizeof(colorSpace));
   if (header_.cupsBitsPerColor != 8 || header_.cupsBitsPerPixel != 24 ||
-      header_.cupsColorSpace != CUPS_CSPACE_RGB) {
+      colorSpace != CUPS_CSPACE_RGB) {
     fprintf(stderr,
             "Page has unsupported pixel-format:\ncupsBitsPerColor: %d\n"
             "cupsBitsPerPixel: %d\ncupsColorSpace: %d\n",
             (int)header_.cupsBitsPerColor, (int)header_.cupsBitsPerPixel,
-            (int)header_.cupsColorSpace);
+            (int)colorSpace);
     return false;
   }
 
