@@ -170,8 +170,10 @@ void ZRLEDecoder::decodeRect(const Rect& r, const uint8_t* data, size_t len,
     int h = r.br.y - y < TileSize ? r.br.y - y : TileSize;
     for (int x = r.tl.x; x < r.br.x; x += TileSize) {
       int w = r.br.x - x < TileSize ? r.br.x - x : TileSize;
-      uint8_t* tile = dst + (y - r.tl.y) * strideBytes +
-                      (x - r.tl.x) * cl.pixelSize;
+      // Pointer-sized: rows times stride overflows int from about 2 GiB of
+      // frame on (a 65535-pixel-wide page from row 8192 on).
+      uint8_t* tile = dst + ptrdiff_t(y - r.tl.y) * strideBytes +
+                      ptrdiff_t(x - r.tl.x) * cl.pixelSize;
       decodeTile(cl, w, h, tile, strideBytes);
     }
   }
