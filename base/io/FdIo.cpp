@@ -14,7 +14,7 @@ namespace io {
 
 namespace {
 
-plat::LogSrc vlog("FdIo");
+plat::StaticLogSrc vlog("FdIo");
 
 const char* boolText(bool b)
 {
@@ -153,21 +153,21 @@ void FdIo::setHandler(IoHandler* handler, bool readInterest)
       out_->lazyFlush(handler != nullptr);
     } catch (const plat::Exception& e) {
       if (e.typeName()[0])
-        vlog.error("setHandler: [%s] %s", e.typeName(), e.message());
+        vlog->error("setHandler: [%s] %s", e.typeName(), e.message());
       else
-        vlog.error("setHandler: %s", e.message());
+        vlog->error("setHandler: %s", e.message());
     }
   }
 }
 
 void FdIo::shutdown(bool flush, bool tellHandler)
 {
-  vlog.info("shutdown %p (fd=%d), flush %s (tellHandler %s)",
+  vlog->info("shutdown %p (fd=%d), flush %s (tellHandler %s)",
             static_cast<void*>(this), fd_, boolText(flush),
             boolText(tellHandler));
   if (!mgr_) {
     PLAT_ASSERT(!tellHandler);
-    vlog.info("immediate shutdown %p (fd=%d)", static_cast<void*>(this), fd_);
+    vlog->info("immediate shutdown %p (fd=%d)", static_cast<void*>(this), fd_);
     delete this;
     return;
   }
@@ -206,7 +206,7 @@ void FdIo::startFlushTimer()
 bool FdIo::timerCallback(plat::Timer* timer)
 {
   if (timer == &flushTimer_) {
-    vlog.info("flush timer");
+    vlog->info("flush timer");
     if (state_ == Open) {
       IoHandler* handler = handler_;
       PLAT_ASSERT(handler);
@@ -221,12 +221,12 @@ bool FdIo::timerCallback(plat::Timer* timer)
     return false;
   }
 
-  vlog.info("shutdown complete %p (fd=%d)", static_cast<void*>(this), fd_);
+  vlog->info("shutdown complete %p (fd=%d)", static_cast<void*>(this), fd_);
   if (handler_ && tellHandler_) {
     try {
       handler_->shutdownComplete(*this);
     } catch (const plat::Exception& e) {
-      vlog.status("Shutdown error: %s", e.message());
+      vlog->status("Shutdown error: %s", e.message());
     }
   }
   mgr_->unregisterHandler(this);
@@ -270,7 +270,7 @@ void FdIo::readable()
     // The input stream went back to the handler's checkpoint; the rest
     // arrives with a later readable notification.
   } catch (const plat::Exception& e) {
-    vlog.status("Read error: %s", e.message());
+    vlog->status("Read error: %s", e.message());
     shutdown(false, true);
   }
 }
@@ -294,7 +294,7 @@ void FdIo::writable()
       updateInterests();
     }
   } catch (const plat::Exception& e) {
-    vlog.status("Write error: %s", e.message());
+    vlog->status("Write error: %s", e.message());
     shutdown(false, true);
   }
 }
@@ -310,10 +310,10 @@ void FdIo::managerDestroyed()
       try {
         handler_->shutdownComplete(*this);
       } catch (const plat::Exception& e) {
-        vlog.status("Shutdown error: %s", e.message());
+        vlog->status("Shutdown error: %s", e.message());
       }
     }
-    vlog.info("shutdown completed by FdManager dtor %p (fd=%d)",
+    vlog->info("shutdown completed by FdManager dtor %p (fd=%d)",
               static_cast<void*>(this), fd_);
     handler_ = nullptr;
     delete this;

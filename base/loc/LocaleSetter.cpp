@@ -35,8 +35,8 @@ const char* known(const std::string& name)
 
 plat::LogSrc& localizeLog()
 {
-  static plat::LogSrc src("Localize");
-  return src;
+  static plat::StaticLogSrc src("Localize");
+  return *src;
 }
 
 plat::LogSrc& localizeLogInit = localizeLog();

@@ -32,11 +32,11 @@ struct rlimit savedLimits;
 std::atomic<bool> savedLimitsValid{false};
 std::once_flag setupOnce;
 
-plat::LogSrc vlog("SocketUtil");
+plat::StaticLogSrc vlog("SocketUtil");
 
 void logSetupFailure(const char* what, int err)
 {
-  vlog.error("%s", plat::SystemException(what, err).message());
+  vlog->error("%s", plat::SystemException(what, err).message());
 }
 
 void doSocketSetup()

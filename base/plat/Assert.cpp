@@ -22,8 +22,8 @@ void (*flushHook)() = nullptr;
 // static constructor, before this file's statics exist.
 LogSrc& assertionLog()
 {
-  static LogSrc src("Assertion");
-  return src;
+  static StaticLogSrc src("Assertion");
+  return *src;
 }
 
 BoolParameter& badUtf8AssertParam()

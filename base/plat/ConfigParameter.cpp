@@ -21,8 +21,8 @@ namespace {
 // depend on the order of static initialisation.
 LogSrc& paramLog()
 {
-  static LogSrc src("ConfigParameter");
-  return src;
+  static StaticLogSrc src("ConfigParameter");
+  return *src;
 }
 
 bool valuesEqual(bool a, bool b) { return a == b; }

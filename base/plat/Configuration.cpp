@@ -19,8 +19,8 @@ namespace {
 
 LogSrc& confLog()
 {
-  static LogSrc src("Configuration");
-  return src;
+  static StaticLogSrc src("Configuration");
+  return *src;
 }
 
 LogSrc& confLogInit = confLog();

@@ -21,7 +21,7 @@ Mutex& bindMutex()
 // binding, which may already run on a second thread.
 Mutex& startupMutex = bindMutex();
 
-LogSrc vlog("DynamicFn");
+StaticLogSrc vlog("DynamicFn");
 
 } // namespace
 
@@ -93,7 +93,7 @@ bool DynamicFn::tryFile(const char* file, const char* functionNames)
   }
   handle_ = dlopen(file, RTLD_LAZY | RTLD_GLOBAL);
   if (!handle_) {
-    vlog.debug(" [DynFnOpen(%s) failed]", file);
+    vlog->debug(" [DynFnOpen(%s) failed]", file);
     return false;
   }
   String names(functionNames);
@@ -104,10 +104,10 @@ bool DynamicFn::tryFile(const char* file, const char* functionNames)
       *comma = '\0';
     fn_ = dlsym(handle_, n);
     if (fn_) {
-      vlog.debug("found '%s' in '%s'", n, file);
+      vlog->debug("found '%s' in '%s'", n, file);
       return true;
     }
-    vlog.debug("  [DynFnFind(%s) failed]", n);
+    vlog->debug("  [DynFnFind(%s) failed]", n);
     n = comma ? comma + 1 : nullptr;
   }
   dlclose(handle_);

@@ -11,10 +11,10 @@
 //
 // Declaring a source and logging (printf-style, no trailing newline):
 //
-//   static plat::LogSrc vlog("FdOutStream");
-//   vlog.error("write failed: %s", e.message());
-//   vlog.debug("flushed %d bytes", n);
-//   vlog.log(42, "any level");
+//   static plat::StaticLogSrc vlog("FdOutStream");
+//   vlog->error("write failed: %s", e.message());
+//   vlog->debug("flushed %d bytes", n);
+//   vlog->log(42, "any level");
 //
 // Which sources reach which destinations (plat::LogDest), and up to which
 // level, is set by the "Log" parameter, a comma-separated list of
@@ -39,13 +39,19 @@
 // ("constructed"). If another file's static constructor may log on your
 // source, make it a function-local static:
 //
-//   plat::LogSrc& fooLog() { static plat::LogSrc s("Foo"); return s; }
+//   plat::LogSrc& fooLog() { static plat::StaticLogSrc s("Foo"); return *s; }
+//
+// Module sources are declared as plat::StaticLogSrc (below) rather than as
+// plain LogSrc objects: a static source is then never destroyed, so static
+// destructors and threads still running while the process exits can keep
+// logging on it.
 #pragma once
 
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -144,6 +150,29 @@ private:
   std::map<LogDest*, int>* dests_;
   LogSrc* next_;
   char constructed_;
+};
+
+// A log source for the whole run of the program, for objects of static
+// storage duration only: constructed with the other static objects, never
+// destroyed. Its storage starts zeroed, so use before
+// construction still meets the "constructed" assertion. Use it through ->
+// or *:
+//
+//   static plat::StaticLogSrc vlog("FdOutStream");
+//   vlog->error("write failed: %s", e.message());
+class StaticLogSrc {
+public:
+  explicit StaticLogSrc(const char* name) { new (storage_) LogSrc(name); }
+  StaticLogSrc(const StaticLogSrc&) = delete;
+  StaticLogSrc& operator=(const StaticLogSrc&) = delete;
+
+  LogSrc* operator->() { return get(); }
+  LogSrc& operator*() { return *get(); }
+
+private:
+  LogSrc* get() { return std::launder(reinterpret_cast<LogSrc*>(storage_)); }
+
+  alignas(LogSrc) unsigned char storage_[sizeof(LogSrc)];
 };
 
 } // namespace plat

@@ -16,7 +16,7 @@ thread_local TimerManager* thrInst = nullptr;
 // reading counts as a jump.
 constexpr int64_t JumpBound = 240 * int64_t(TimeUnitsPerSec);
 
-LogSrc vlog("TimerManager");
+StaticLogSrc vlog("TimerManager");
 
 } // namespace
 
@@ -124,7 +124,7 @@ int64_t TimerManager::checkedNow(bool* jumped)
   int64_t bound = head_ ? head_->expiry_ + JumpBound : NoTimeBound;
   int64_t now = monotonicNowBounded(bound, jumped);
   if (*jumped) {
-    vlog.status(now < bound ? "Time has jumped forwards - restarting timers"
+    vlog->status(now < bound ? "Time has jumped forwards - restarting timers"
                             : "Time has moved backwards - restarting timers");
     Timer* t = head_;
     head_ = tail_ = nullptr;

@@ -12,7 +12,7 @@ namespace plat {
 
 namespace {
 
-LogSrc vlog("FilePtr");
+StaticLogSrc vlog("FilePtr");
 
 } // namespace
 
@@ -33,7 +33,7 @@ FilePtr::~FilePtr()
     reset();
   } catch (const Exception& e) {
     if (logCloseFailure_)
-      vlog.error("%s", e.message());
+      vlog->error("%s", e.message());
   }
 }
 

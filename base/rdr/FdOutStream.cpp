@@ -9,7 +9,7 @@
 
 namespace rdr {
 
-static plat::LogSrc vlog("FdOutStream");
+static plat::StaticLogSrc vlog("FdOutStream");
 
 FdOutStream::Callback::~Callback() {}
 
@@ -58,7 +58,7 @@ size_t FdOutStream::writeBuffer(const uint8_t* data, size_t len, bool wait) {
     plat::SystemException e("write", errno);
     if (doesThrowErrors())
       throw e;
-    vlog.info("%s", e.message());
+    vlog->info("%s", e.message());
     return 0;
   }
   if (callback)

@@ -45,12 +45,12 @@ pthread_key_t threadKey()
 // Create the key at start-up, before any thread could race for it.
 const pthread_key_t startupKey = threadKey();
 
-LogSrc vlog("Threading");
+StaticLogSrc vlog("Threading");
 
 void logEvent(const char* event, const char* name, pthread_t handle,
               const char* message)
 {
-  vlog.info("%-9s %s %lx%s%s", event, name, (unsigned long)handle,
+  vlog->info("%-9s %s %lx%s%s", event, name, (unsigned long)handle,
             message ? ": " : "", message ? message : "");
 }
 
