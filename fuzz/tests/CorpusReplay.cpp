@@ -11,9 +11,18 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <ostream>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+namespace jexfuzz {
+// Test listings name the target instead of dumping its bytes.
+void PrintTo(const FuzzTarget& t, std::ostream* os)
+{
+  *os << t.name;
+}
+} // namespace jexfuzz
 
 namespace {
 
