@@ -14,7 +14,7 @@
 
 namespace cupsraster {
 
-// The library specification the wrappers bind from.
+// The library list the wrappers bind from.
 extern const char* const CupsImageLibrary;
 
 cups_raster_t* cupsRasterOpen(int fd, cups_mode_t mode);

@@ -35,7 +35,7 @@ BoolParameter& badUtf8AssertParam()
 }
 
 // Both exist from start-up even when unused, so that help and the Log
-// specification see them.
+// routing see them.
 LogSrc& assertionLogInit = assertionLog();
 BoolParameter& badUtf8AssertInit = badUtf8AssertParam();
 

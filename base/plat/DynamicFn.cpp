@@ -29,8 +29,8 @@ DynamicFn::DynamicFn(const char* librarySpec, const char* functionNames,
                      bool exactFile)
     : fn_(nullptr), handle_(nullptr)
 {
-  String spec(librarySpec);
-  char* p = spec.buf();
+  String list(librarySpec);
+  char* p = list.buf();
   if (!p)
     return;
   const char* seps = exactFile ? "," : ",[";
@@ -46,7 +46,7 @@ DynamicFn::DynamicFn(const char* librarySpec, const char* functionNames,
       // Anything between "]" and the next "," is ignored.
       char* next = strchr(close, ',');
       *close = '\0';
-      p = next ? next + 1 : close; // close now ends the spec
+      p = next ? next + 1 : close; // close now ends the list
     } else if (*sep == ',') {
       *sep = '\0';
       p = sep + 1;

@@ -1,10 +1,10 @@
 // Functions of optional shared libraries, bound at run time.
 //
 // The program links against no optional system library; it binds the
-// functions it needs when first used, from a library specification naming
+// functions it needs when first used, from a library list naming
 // the files to try:
 //
-//   spec    = entry ("," entry)*
+//   list    = entry ("," entry)*
 //   entry   = name                   tries "lib<name>.so"
 //           | name "[" vers "]"      tries "lib<name>.so.<v>" for each v of
 //                                    the comma-separated vers, in order

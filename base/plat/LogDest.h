@@ -1,9 +1,9 @@
 // plat::LogDest: where log messages go.
 //
 // A destination receives (level, source name, text) from the sources the
-// "Log" specification routes to it (LogSrc.h). A destination with a name
+// "Log" parameter routes to it (LogSrc.h). A destination with a name
 // joins the process-wide list of named destinations, which is what the
-// specification's "<target>" part is looked up in; an unnamed one (the
+// routing's "<target>" part is looked up in; an unnamed one (the
 // memory destination) is reached only directly.
 //
 // Implementations protect their own state: write() is called from any

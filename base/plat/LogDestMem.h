@@ -2,7 +2,7 @@
 //
 // Until logging is configured (LogSrc::finishStartup()), every message
 // without a destination ends up here, so that it can be replayed into the
-// destinations a later "Log" specification names. The store is limited: the
+// destinations a later "Log" routing names. The store is limited: the
 // 501st message is replaced by the notice "Too many messages, discarding
 // further ones" (level 0, source "LogDestMem") and further ones are
 // discarded, until messages are dropped.

@@ -249,17 +249,17 @@ bool LogSrc::patternMatches(const char* pattern, const char* name)
   return *pattern == '\0';
 }
 
-void LogSrc::setLogSpec(const char* spec)
+void LogSrc::setLogSpec(const char* routing)
 {
   LogState& st = LogState::get();
   {
     std::lock_guard<std::mutex> lock(st.mutex);
-    if (!spec) {
+    if (!routing) {
       st.overrideSet = false;
       st.overrideSpec.clear();
-    } else if (!st.overrideSet || st.overrideSpec != spec) {
+    } else if (!st.overrideSet || st.overrideSpec != routing) {
       st.overrideSet = true;
-      st.overrideSpec = spec;
+      st.overrideSpec = routing;
     }
   }
   applyLogSpec();
@@ -296,7 +296,7 @@ void LogSrc::applyLogSpec()
   int maxLevel = -1;
   {
     std::lock_guard<std::mutex> lock(st.mutex);
-    std::string spec = st.overrideSet ? st.overrideSpec
+    std::string routing = st.overrideSet ? st.overrideSpec
                                       : std::string(paramSpec.c_str());
 
     for (LogSrc* s = st.sources; s; s = s->next_) {
@@ -307,11 +307,11 @@ void LogSrc::applyLogSpec()
     st.elements.clear();
 
     size_t pos = 0;
-    while (pos <= spec.size() && !spec.empty()) {
-      size_t comma = spec.find(',', pos);
+    while (pos <= routing.size() && !routing.empty()) {
+      size_t comma = routing.find(',', pos);
       if (comma == std::string::npos)
-        comma = spec.size();
-      std::string elem = spec.substr(pos, comma - pos);
+        comma = routing.size();
+      std::string elem = routing.substr(pos, comma - pos);
       pos = comma + 1;
       if (elem.empty())
         continue;

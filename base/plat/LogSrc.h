@@ -30,7 +30,7 @@
 // invalid UTF-8 bytes are escaped with '~' (see escapeText()).
 //
 // Logging never throws for a well-formed call and may be used from any
-// thread; applying a specification must not race with logging.
+// thread; applying a routing must not race with logging.
 //
 // Static initialisation: a source's constructor may run before or after any
 // other static constructor (the process-wide lists are created on first
@@ -72,7 +72,7 @@ public:
   };
 
   // name must be a static text. Joins the process-wide source list and
-  // takes the destinations the current specification gives it.
+  // takes the destinations the current routing gives it.
   explicit LogSrc(const char* name);
   // Leaves the source list and drops the destinations.
   virtual ~LogSrc();
@@ -102,13 +102,13 @@ public:
   virtual void recomputeLevel();
 
   // The destinations and their configured levels (tests, diagnostics).
-  // Read without a lock: do not call while a specification is applied.
+  // Read without a lock: do not call while a routing is applied.
   std::map<LogDest*, int> destinations() const;
 
-  // Sets the override specification, which takes precedence over the "Log"
-  // parameter (null: use the parameter), then applies the specification.
-  static void setLogSpec(const char* spec);
-  // Applies the override specification, or the "Log" parameter's value:
+  // Sets the override routing, which takes precedence over the "Log"
+  // parameter (null: use the parameter), then applies the routing.
+  static void setLogSpec(const char* routing);
+  // Applies the override routing, or the "Log" parameter's value:
   // every source drops its destinations, the elements are matched against
   // the source names, levels are recomputed, stored messages are replayed
   // into the destinations of "*" elements and the memory destination drops

@@ -30,11 +30,11 @@ struct LogState {
   bool overrideSet = false;
   std::string overrideSpec;
   std::atomic<bool> configured{false};
-  // The elements of the specification last applied; a source constructed
+  // The elements of the routing last applied; a source constructed
   // later is matched against them.
   std::vector<Element> elements;
   int maxLevel = -1;
-  // Whether a specification has been applied: from then on a new source's
+  // Whether a routing has been applied: from then on a new source's
   // level comes from the elements, not from its initial "admit all".
   bool applied = false;
 
