@@ -1,6 +1,6 @@
-// Test helpers for socket code: a private temporary directory and a
-// listening Unix-domain socket in it, both removed by their destructors, and
-// a count of the process's open descriptors.
+// Test helpers for socket code: a private temporary directory, a Unix-domain
+// socket bound in it, a descriptor guard (all cleaned up by their
+// destructors) and a count of the process's open descriptors.
 #pragma once
 
 #include <dirent.h>
@@ -20,11 +20,28 @@ inline int openDescriptorCount()
   if (!d)
     return -1;
   while (struct dirent* e = readdir(d))
-    if (e->d_name[0] != '.')
-      n++;
+    n += e->d_name[0] != '.';
   closedir(d);
   return n - 1; // the directory's own descriptor
 }
+
+class FdGuard {
+public:
+  explicit FdGuard(int fd = -1) : fd_(fd) {}
+  ~FdGuard() { reset(-1); }
+  FdGuard(const FdGuard&) = delete;
+  FdGuard& operator=(const FdGuard&) = delete;
+  int get() const { return fd_; }
+  void reset(int fd)
+  {
+    if (fd_ >= 0)
+      close(fd_);
+    fd_ = fd;
+  }
+
+private:
+  int fd_;
+};
 
 class TempDir {
 public:
@@ -47,69 +64,28 @@ private:
   std::string path_;
 };
 
-// A listening (or, with listen false, merely bound) stream socket at path.
+// A listening (or, with listenToo false, merely bound) stream socket at
+// path; the directory it lives in removes the socket file.
 class Listener {
 public:
   explicit Listener(const std::string& path, bool listenToo = true)
-      : path_(path)
+      : fd_(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
   {
-    fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     struct sockaddr_un addr;
     memset(&addr, 0, sizeof(addr));
     addr.sun_family = AF_UNIX;
     memcpy(addr.sun_path, path.data(), path.size());
-    if (bind(fd_, reinterpret_cast<struct sockaddr*>(&addr), sizeof(addr)) !=
-            0 ||
-        (listenToo && listen(fd_, 8) != 0)) {
-      close(fd_);
-      fd_ = -1;
-    }
+    if (bind(fd_.get(), reinterpret_cast<struct sockaddr*>(&addr),
+             sizeof(addr)) != 0 ||
+        (listenToo && listen(fd_.get(), 8) != 0))
+      fd_.reset(-1);
   }
-  ~Listener()
-  {
-    if (fd_ >= 0) {
-      close(fd_);
-      unlink(path_.c_str());
-    }
-  }
-  Listener(const Listener&) = delete;
-  Listener& operator=(const Listener&) = delete;
-  bool ok() const { return fd_ >= 0; }
-  int fd() const { return fd_; }
+  bool ok() const { return fd_.get() >= 0; }
   // The accepted descriptor, close-on-exec, or -1.
-  int accept() { return accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC); }
+  int accept() { return accept4(fd_.get(), nullptr, nullptr, SOCK_CLOEXEC); }
 
 private:
-  std::string path_;
-  int fd_;
-};
-
-class FdGuard {
-public:
-  explicit FdGuard(int fd = -1) : fd_(fd) {}
-  ~FdGuard()
-  {
-    if (fd_ >= 0)
-      close(fd_);
-  }
-  FdGuard(const FdGuard&) = delete;
-  FdGuard& operator=(const FdGuard&) = delete;
-  int get() const { return fd_; }
-  int release()
-  {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-  void reset(int fd)
-  {
-    if (fd_ >= 0)
-      close(fd_);
-    fd_ = fd;
-  }
-
-private:
-  int fd_;
+  FdGuard fd_;
 };
 
 } // namespace testutil

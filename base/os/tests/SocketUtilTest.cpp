@@ -24,14 +24,7 @@ bool isCloexec(int fd)
   return flags >= 0 && (flags & FD_CLOEXEC);
 }
 
-// A path of exactly len bytes inside dir.
-std::string pathOfLength(const TempDir& dir, size_t len)
-{
-  std::string p = dir.path() + "/";
-  p.append(len - p.size(), 's');
-  return p;
-}
-
+// The errno of the SystemException f throws (0 if none) and its message.
 template <typename F> int systemErrorOf(F f, std::string* message = nullptr)
 {
   try {
@@ -46,89 +39,68 @@ template <typename F> int systemErrorOf(F f, std::string* message = nullptr)
 
 } // namespace
 
-TEST(SocketUtil, UnixConnectPathLengthLimit)
+// 107 bytes is the longest path that fits with its terminator; failures of
+// every kind leave no descriptor behind.
+TEST(SocketUtil, UnixConnectPathLimitAndFailures)
 {
   TempDir dir;
-  std::string ok = pathOfLength(dir, 107);
-  Listener l(ok);
+  std::string longest = dir.path() + "/";
+  longest.append(107 - longest.size(), 's');
+  Listener l(longest);
   ASSERT_TRUE(l.ok());
-  FdGuard c(os::unixConnect(ok.c_str(), 0, false));
+  FdGuard c(os::unixConnect(longest.c_str(), 0, false));
   EXPECT_GE(c.get(), 0);
   EXPECT_TRUE(isCloexec(c.get()));
 
-  int before = openDescriptorCount();
-  std::string msg;
-  std::string tooLong = pathOfLength(dir, 108);
-  EXPECT_EQ(ENAMETOOLONG, systemErrorOf([&] {
-              os::unixConnect(tooLong.c_str(), 0, false);
-            }, &msg));
-  EXPECT_EQ(0u, msg.rfind("UnixIo: ", 0)) << msg;
-  EXPECT_EQ(before, openDescriptorCount());
-}
-
-TEST(SocketUtil, UnixConnectFailureLeaksNothing)
-{
-  TempDir dir;
-  std::string missing = dir.path() + "/missing";
-  std::string notListening = dir.path() + "/bound";
-  Listener bound(notListening, false);
+  Listener bound(dir.path() + "/bound", false);
   ASSERT_TRUE(bound.ok());
-
+  struct {
+    std::string path;
+    int err;
+    const char* prefix;
+  } cases[] = {
+      {longest + "s", ENAMETOOLONG, "UnixIo: "},
+      {dir.path() + "/missing", ENOENT, "connect: "},
+      {dir.path() + "/bound", ECONNREFUSED, "connect: "},
+  };
   int before = openDescriptorCount();
-  std::string msg;
-  EXPECT_EQ(ENOENT, systemErrorOf([&] {
-              os::unixConnect(missing.c_str(), 0, false);
-            }, &msg));
-  EXPECT_EQ(0u, msg.rfind("connect: ", 0)) << msg;
-  EXPECT_EQ(ECONNREFUSED, systemErrorOf([&] {
-              os::unixConnect(notListening.c_str(), 0, true);
-            }));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string msg;
+    EXPECT_EQ(c.err, systemErrorOf([&] {
+                os::unixConnect(c.path.c_str(), 0, c.err == ECONNREFUSED);
+              }, &msg));
+    EXPECT_EQ(0u, msg.rfind(c.prefix, 0)) << msg;
+  }
   EXPECT_EQ(before, openDescriptorCount());
 }
 
 TEST(SocketUtil, EveryCreatedDescriptorIsCloseOnExec)
 {
-  FdGuard s(os::createSocket(AF_UNIX, SOCK_STREAM, 0));
-  ASSERT_GE(s.get(), 0);
-  EXPECT_TRUE(isCloexec(s.get()));
-
-  int fds[2];
-  os::createSocketPair(fds);
-  FdGuard a(fds[0]), b(fds[1]);
-  EXPECT_TRUE(isCloexec(a.get()));
-  EXPECT_TRUE(isCloexec(b.get()));
-
-  os::createPipe(fds);
-  FdGuard r(fds[0]), w(fds[1]);
-  EXPECT_TRUE(isCloexec(r.get()));
-  EXPECT_TRUE(isCloexec(w.get()));
-
-  FdGuard d(os::dupDescriptor(r.get()));
-  EXPECT_TRUE(isCloexec(d.get()));
+  int sp[2], pp[2];
+  os::createSocketPair(sp);
+  os::createPipe(pp);
+  FdGuard s(os::createSocket(AF_UNIX, SOCK_STREAM, 0)), a(sp[0]), b(sp[1]),
+      r(pp[0]), w(pp[1]), d(os::dupDescriptor(pp[0]));
+  for (const FdGuard* g : {&s, &a, &b, &r, &w, &d})
+    EXPECT_TRUE(isCloexec(g->get())) << g->get();
 
   // The target starts out inheritable and must not stay so.
   FdGuard target(dup(w.get()));
   ASSERT_FALSE(isCloexec(target.get()));
   EXPECT_EQ(target.get(), os::dupDescriptorTo(r.get(), target.get()));
   EXPECT_TRUE(isCloexec(target.get()));
-  EXPECT_EQ(EINVAL, systemErrorOf([&] {
-              os::dupDescriptorTo(r.get(), r.get());
-            }));
+  EXPECT_EQ(EINVAL,
+            systemErrorOf([&] { os::dupDescriptorTo(r.get(), r.get()); }));
 
   EXPECT_TRUE(os::setInheritable(d.get(), true, false));
   EXPECT_FALSE(isCloexec(d.get()));
-
   // closeOnFailure on a bad descriptor reports the original error.
   errno = 0;
   EXPECT_FALSE(os::setInheritable(-1, false, true));
   EXPECT_EQ(EBADF, errno);
-}
 
-TEST(SocketUtil, SetBlockingReplacesStatusFlags)
-{
-  int fds[2];
-  os::createPipe(fds);
-  FdGuard r(fds[0]), w(fds[1]);
+  // setBlocking replaces the status flags rather than adding to them.
   ASSERT_EQ(0, fcntl(w.get(), F_SETFL, O_APPEND));
   os::setBlocking(w.get(), false);
   EXPECT_EQ(O_NONBLOCK, fcntl(w.get(), F_GETFL) & (O_NONBLOCK | O_APPEND));
@@ -137,35 +109,13 @@ TEST(SocketUtil, SetBlockingReplacesStatusFlags)
   EXPECT_EQ(EBADF, systemErrorOf([] { os::setBlocking(-1, true); }));
 }
 
-TEST(SocketUtil, PeerCredentials)
-{
-  int fds[2];
-  os::createSocketPair(fds);
-  FdGuard a(fds[0]), b(fds[1]);
-  EXPECT_EQ(geteuid(), os::getPeerEuid(a.get()));
-  EXPECT_NO_THROW(os::namedPipeCredCheck(a.get(), geteuid()));
-  try {
-    os::namedPipeCredCheck(a.get(), geteuid() + 1);
-    ADD_FAILURE() << "no exception";
-  } catch (const plat::Exception& e) {
-    EXPECT_STREQ("namedPipeCredCheck: uid mismatch", e.message());
-  }
-
-  os::createPipe(fds);
-  FdGuard r(fds[0]), w(fds[1]);
-  std::string msg;
-  EXPECT_EQ(ENOTSOCK, systemErrorOf([&] { os::getPeerEuid(r.get()); }, &msg));
-  EXPECT_EQ(0u, msg.rfind("getPeerEuid: ", 0)) << msg;
-}
-
-TEST(SocketUtil, PeerNameIsEscaped)
+TEST(SocketUtil, PeerCredentialsAndEscapedName)
 {
   TempDir dir;
   std::string path = dir.path() + "/a b%c#\xc3\xa9~";
   Listener l(path);
   ASSERT_TRUE(l.ok());
-  FdGuard c(os::unixConnect(path.c_str(), 0, false));
-  FdGuard s(l.accept());
+  FdGuard c(os::unixConnect(path.c_str(), 0, false)), s(l.accept());
 
   char name[os::UnixPeerNameSize];
   EXPECT_EQ("[unix:" + dir.path() + "/a b%25c%23\xc3\xa9~]",
@@ -173,6 +123,21 @@ TEST(SocketUtil, PeerNameIsEscaped)
   // The accepting end's peer is unnamed.
   EXPECT_STREQ("", os::getUnixPeerName(s.get(), name));
   EXPECT_STREQ("", os::getUnixPeerName(-1, name));
+
+  EXPECT_EQ(geteuid(), os::getPeerEuid(s.get()));
+  EXPECT_NO_THROW(os::namedPipeCredCheck(s.get(), geteuid()));
+  try {
+    os::namedPipeCredCheck(s.get(), geteuid() + 1);
+    ADD_FAILURE() << "no exception";
+  } catch (const plat::Exception& e) {
+    EXPECT_STREQ("namedPipeCredCheck: uid mismatch", e.message());
+  }
+  int fds[2];
+  os::createPipe(fds);
+  FdGuard r(fds[0]), w(fds[1]);
+  std::string msg;
+  EXPECT_EQ(ENOTSOCK, systemErrorOf([&] { os::getPeerEuid(r.get()); }, &msg));
+  EXPECT_EQ(0u, msg.rfind("getPeerEuid: ", 0)) << msg;
 }
 
 // The one-time set-up changes process-wide state, so each case runs in a
@@ -201,8 +166,7 @@ protected:
     if (setrlimit(RLIMIT_NOFILE, &lim) != 0)
       _exit(1);
     signal(SIGPIPE, SIG_DFL);
-    int fd = os::createSocket(AF_UNIX, SOCK_STREAM, 0);
-    if (fd < 0)
+    if (os::createSocket(AF_UNIX, SOCK_STREAM, 0) < 0)
       _exit(2);
     struct sigaction sa;
     sigaction(SIGPIPE, nullptr, &sa);
