@@ -4,70 +4,42 @@
 
 #include <string>
 
-namespace {
-
-struct Parsed {
-  bool ok;
-  std::string format;
-  uint32_t uid;
-  std::string name;
-};
-
-Parsed parse(const char* uri)
+TEST(DeviceUri, AcceptsOrRefusesWithoutTouchingOutputs)
 {
-  plat::String format("old"), name("old");
-  uint32_t uid = 7;
-  bool ok = parseDeviceUri(uri, &format, &uid, &name);
-  return {ok, format.c_str(), uid, name.c_str()};
-}
-
-} // namespace
-
-TEST(DeviceUri, Accepts)
-{
-  Parsed p = parse("jex:/ZRLE/1000@agent/extra/more");
-  EXPECT_TRUE(p.ok);
-  EXPECT_EQ(p.format, "ZRLE");
-  EXPECT_EQ(p.uid, 1000u);
-  EXPECT_EQ(p.name, "agent");
-
-  p = parse("jex:/PS/-1@x");
-  EXPECT_TRUE(p.ok);
-  EXPECT_EQ(p.uid, 4294967295u);
-  EXPECT_EQ(parse("jex:/PS/4294967295@x").uid, 4294967295u);
-  EXPECT_EQ(parse("jex:/PS/-2147483648@x").uid, 2147483648u);
-
-  p = parse("jex:/PDF/5@");
-  EXPECT_TRUE(p.ok);
-  EXPECT_EQ(p.name, "");
-
-  // The format is checked by the job run, not here.
-  p = parse("jex://5@a");
-  EXPECT_TRUE(p.ok);
-  EXPECT_EQ(p.format, "");
-  EXPECT_EQ(parse("jex:/PS/5@a@b").name, "a@b");
-}
-
-TEST(DeviceUri, RefusesWithoutTouchingOutputs)
-{
-  const char* bad[] = {
-      "jex:/ZRLE/1000",            // no "@"
-      "jex:/ZRLE",                 // no "/" after the format
-      "jex:/ZRLE/@agent",          // empty uid
-      "jex:/ZRLE/4294967296@a",    // too large
-      "jex:/ZRLE/-2147483649@a",   // too small
-      "jex:/ZRLE/1x@a",            // not all number
-      "jex:/ZRLE/1-2@a",
-      "jex:ZRLE/1000@a",           // no "/" after the scheme
-      "ipp://host/1000@a",
-      "",
+  struct Case {
+    const char* uri;
+    bool ok;
+    const char* format;
+    uint32_t uid;
+    const char* name;
+  } cases[] = {
+    {"jex:/ZRLE/1000@agent/extra/more", true, "ZRLE", 1000, "agent"},
+    {"jex:/PS/-1@x", true, "PS", 4294967295u, "x"},
+    {"jex:/PS/4294967295@x", true, "PS", 4294967295u, "x"},
+    {"jex:/PS/-2147483648@x", true, "PS", 2147483648u, "x"},
+    {"jex:/PDF/5@", true, "PDF", 5, ""},
+    {"jex://5@a", true, "", 5, "a"}, // the format is checked by the job run
+    {"jex:/PS/5@a@b", true, "PS", 5, "a@b"},
+    // Refused: the outputs keep their old values.
+    {"jex:/ZRLE/1000", false, "old", 7, "old"},         // no "@"
+    {"jex:/ZRLE", false, "old", 7, "old"},              // no "/" after the format
+    {"jex:/ZRLE/@agent", false, "old", 7, "old"},       // empty uid
+    {"jex:/ZRLE/4294967296@a", false, "old", 7, "old"}, // too large
+    {"jex:/ZRLE/-2147483649@a", false, "old", 7, "old"}, // too small
+    {"jex:/ZRLE/1x@a", false, "old", 7, "old"},         // not all number
+    {"jex:/ZRLE/1-2@a", false, "old", 7, "old"},
+    {"jex:ZRLE/1000@a", false, "old", 7, "old"},        // no "/" after the scheme
+    {"ipp://host/1000@a", false, "old", 7, "old"},
+    {"", false, "old", 7, "old"},
   };
-  for (const char* uri : bad) {
-    Parsed p = parse(uri);
-    EXPECT_FALSE(p.ok) << uri;
-    EXPECT_EQ(p.format, "old") << uri;
-    EXPECT_EQ(p.uid, 7u) << uri;
-    EXPECT_EQ(p.name, "old") << uri;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.uri);
+    plat::String format("old"), name("old");
+    uint32_t uid = 7;
+    EXPECT_EQ(parseDeviceUri(c.uri, &format, &uid, &name), c.ok);
+    EXPECT_STREQ(format.c_str(), c.format);
+    EXPECT_EQ(uid, c.uid);
+    EXPECT_STREQ(name.c_str(), c.name);
   }
   EXPECT_FALSE(parseDeviceUri(nullptr, nullptr, nullptr, nullptr));
 }

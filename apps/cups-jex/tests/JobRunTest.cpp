@@ -3,6 +3,7 @@
 
 #include "ProcessRunner.h"
 #include "TestAgent.h"
+#include "TestFiles.h"
 
 #include "SamplePattern.h"
 
@@ -12,48 +13,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <dirent.h>
-#include <fstream>
-#include <set>
-#include <sstream>
-#include <sys/stat.h>
 
-using jextest::ProcessResult;
-using jextest::ProcessRunner;
-using jextest::TestAgent;
-using jextest::jexCommand;
+using namespace jextest;
 
 namespace {
-
-std::string readFile(const std::string& path)
-{
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void writeFile(const std::string& path, const std::string& data)
-{
-  std::ofstream f(path, std::ios::binary);
-  f << data;
-}
-
-bool exists(const std::string& path)
-{
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
 
 std::string lengthPrefixed(const std::string& s)
 {
   uint32_t n = (uint32_t)s.size();
-  std::string out;
-  out += (char)(n >> 24);
-  out += (char)(n >> 16);
-  out += (char)(n >> 8);
-  out += (char)n;
-  return out + s;
+  return std::string{(char)(n >> 24), (char)(n >> 16), (char)(n >> 8), (char)n} + s;
 }
 
 class JobRun : public testing::Test {
@@ -70,8 +38,7 @@ protected:
     static int counter;
     id = "jobtest" + std::to_string(getpid()) + "-" + std::to_string(++counter);
     base = "/tmp/jex-" + id;
-    agentName = id;
-    uri = "/" + std::to_string(uid) + "@" + agentName;
+    uri = "/" + std::to_string(uid) + "@" + id;
   }
   void TearDown() override
   {
@@ -79,32 +46,16 @@ protected:
       unlink(("/tmp/" + f).c_str());
   }
 
-  std::set<std::string> jobFiles() const
-  {
-    std::set<std::string> names;
-    std::string prefix = "jex-" + id;
-    if (DIR* d = opendir("/tmp")) {
-      while (dirent* e = readdir(d)) {
-        if (strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0)
-          names.insert(e->d_name);
-      }
-      closedir(d);
-    }
-    return names;
-  }
+  std::set<std::string> jobFiles() const { return listDir("/tmp", "jex-" + id); }
 
-  ProcessResult runJex(const std::string& format,
+  ProcessResult runJob(const std::string& format,
                        const std::vector<std::string>& file = {},
-                       const std::string& stdinData = "")
+                       const std::string& input = "")
   {
     std::vector<std::string> args = {id, "alice", "My title", "1", ""};
     args.insert(args.end(), file.begin(), file.end());
-    return ProcessRunner(jexCommand(args))
-        .setEnv("DEVICE_URI", "jex:/" + format + uri)
-        .setEnv("PRINTER", "queue1")
-        .stdinData(stdinData)
-        .timeout(60)
-        .run();
+    return runJex(args, {"DEVICE_URI=jex:/" + format + uri, "PRINTER=queue1"},
+                  input);
   }
 
   // The standard-error lines of a delivered job, byte for byte.
@@ -134,7 +85,7 @@ protected:
 
   uid_t uid = 0;
   gid_t gid = 0;
-  std::string id, base, agentName, uri;
+  std::string id, base, uri;
 };
 
 TEST_F(JobRun, PassThroughFromFileAndFromStdin)
@@ -145,9 +96,9 @@ TEST_F(JobRun, PassThroughFromFileAndFromStdin)
       SCOPED_TRACE(std::string(format) + (fromFile ? " from a file" : " from stdin"));
       std::string input = "/tmp/jex-" + id + "-source";
       writeFile(input, pdf);
-      TestAgent agent(uid, gid, agentName, false);
-      ProcessResult r = fromFile ? runJex(format, {input})
-                                 : runJex(format, {}, pdf);
+      TestAgent agent(uid, gid, id, false);
+      ProcessResult r = fromFile ? runJob(format, {input})
+                                 : runJob(format, {}, pdf);
       unlink(input.c_str());
       ASSERT_EQ(r.status, 0) << r.err;
       EXPECT_EQ(r.out, "");
@@ -165,63 +116,56 @@ TEST_F(JobRun, PassThroughFromFileAndFromStdin)
 
 TEST_F(JobRun, AgentThatNeverReads)
 {
-  TestAgent agent(uid, gid, agentName, true);
-  ProcessResult r = runJex("PDF", {}, "%PDF-1.4\n");
+  TestAgent agent(uid, gid, id, true);
+  ProcessResult r = runJob("PDF", {}, "%PDF-1.4\n");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(exists(base + ".ini"));
 }
 
-TEST_F(JobRun, AgentAbsentRemovesEverything)
+// Jobs that fail, before or after the switch to the receiving user, print
+// their reason last and leave no file behind.
+TEST_F(JobRun, FailuresLeaveNoFile)
 {
-  ProcessResult r = runJex("PDF", {}, "%PDF-1.4\n");
-  EXPECT_EQ(r.status, 1);
-  std::string tail = "jex: connect: ";
-  ASSERT_NE(r.err.find(tail), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.substr(r.err.rfind("jex: ")).find(tail), 0u) << r.err;
-  EXPECT_TRUE(jobFiles().empty());
-}
-
-TEST_F(JobRun, FailuresBeforeTheSwitch)
-{
+  enum Match { Whole, OneLinePrefix, LastLinePrefix };
   struct Case {
-    std::string uri;
+    std::string env; // DEVICE_URI setting, or the bare name to unset it
     std::vector<std::string> file;
-    std::string err;     // the whole standard error, or its prefix
-    bool prefix;
+    std::string err;
+    Match match;
   } cases[] = {
-    {"jex:/PDF" + uri, {"/nonexistent/job.pdf"},
+    {"DEVICE_URI=jex:/PDF" + uri, {"/nonexistent/job.pdf"},
      "jex: open(\"/nonexistent/job.pdf\", O_RDONLY): No such file or directory (2)\n",
-     false},
-    {"ipp://printer/", {}, "jex: invalid device-uri 'ipp://printer/'\n", false},
-    {"jex:/PDF/1x@a", {}, "jex: invalid device-uri 'jex:/PDF/1x@a'\n", false},
-    {"jex:/PDF/4000000@a", {}, "jex: getpwuid(4000000): account not found\n",
-     false},
-    {"jex:/TIFF" + uri, {},
+     Whole},
+    {"DEVICE_URI=ipp://printer/", {}, "jex: invalid device-uri 'ipp://printer/'\n",
+     Whole},
+    {"DEVICE_URI=jex:/PDF/1x@a", {}, "jex: invalid device-uri 'jex:/PDF/1x@a'\n",
+     Whole},
+    {"DEVICE_URI", {}, "jex: invalid device-uri '(null)'\n", Whole},
+    {"DEVICE_URI=jex:/PDF/4000000@a", {},
+     "jex: getpwuid(4000000): account not found\n", Whole},
+    {"DEVICE_URI=jex:/TIFF" + uri, {},
      "jex: Assertion 'wantZRLE || format == \"PS\" || format == \"PDF\"' failed at ",
-     true},
+     OneLinePrefix},
+    // No agent listening.
+    {"DEVICE_URI=jex:/PDF" + uri, {}, "jex: connect: ", LastLinePrefix},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.uri);
+    SCOPED_TRACE(c.env);
     std::vector<std::string> args = {id, "alice", "t", "1", ""};
     args.insert(args.end(), c.file.begin(), c.file.end());
-    ProcessResult r = ProcessRunner(jexCommand(args))
-                          .setEnv("DEVICE_URI", c.uri)
-                          .stdinData("%PDF-1.4\n")
-                          .run();
+    ProcessResult r = runJex(args, {c.env}, "%PDF-1.4\n");
     EXPECT_EQ(r.status, 1);
-    if (c.prefix) {
-      EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << r.err;
-      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    } else {
+    size_t at = c.match == LastLinePrefix ? r.err.rfind("jex: ") : 0;
+    if (c.match == Whole) {
       EXPECT_EQ(r.err, c.err);
+    } else {
+      EXPECT_EQ(r.err.compare(at == std::string::npos ? 0 : at, c.err.size(), c.err),
+                0) << r.err;
     }
+    EXPECT_TRUE(c.match != OneLinePrefix ||
+                std::count(r.err.begin(), r.err.end(), '\n') == 1) << r.err;
     EXPECT_TRUE(jobFiles().empty());
   }
-
-  ProcessResult r = ProcessRunner(jexCommand({id, "alice", "t", "1", ""}))
-                        .unsetEnv("DEVICE_URI")
-                        .run();
-  EXPECT_EQ(r.err, "jex: invalid device-uri '(null)'\n");
 }
 
 #ifdef JEX_SAMPLE_RASTER
@@ -230,11 +174,9 @@ TEST_F(JobRun, FailuresBeforeTheSwitch)
 // CUPS imaging library by the sample tool.
 std::string sampleRaster(int pages)
 {
-  ProcessResult r = ProcessRunner(jextest::targetCommand(
-                        JEX_SAMPLE_RASTER,
-                        {"--pages", std::to_string(pages), "--size", "130x70",
-                         "--dpi", "72", "--paper", "letter"}))
-                        .run();
+  ProcessResult r = runProcess(targetCommand(
+      JEX_SAMPLE_RASTER, {"--pages", std::to_string(pages), "--size", "130x70",
+                          "--dpi", "72", "--paper", "letter"}));
   return r.status == 0 ? r.out : std::string();
 }
 
@@ -244,8 +186,8 @@ TEST_F(JobRun, RasterFromStdinNeverMakesACopy)
   ASSERT_FALSE(raster.empty());
   // A copy would truncate this file and then delete it.
   writeFile(base + ".in", "sentinel");
-  TestAgent agent(uid, gid, agentName, false);
-  ProcessResult r = runJex("ZRLE", {}, raster);
+  TestAgent agent(uid, gid, id, false);
+  ProcessResult r = runJob("ZRLE", {}, raster);
   ASSERT_EQ(r.status, 0) << r.err;
   std::vector<std::string> pages = {base + "-0.zrle", base + "-1.zrle",
                                     base + "-2.zrle"};
@@ -283,8 +225,8 @@ TEST_F(JobRun, RasterFromFileDeletesItsCopy)
   std::string raster = sampleRaster(2);
   std::string input = "/tmp/jex-" + id + "-source";
   writeFile(input, raster);
-  TestAgent agent(uid, gid, agentName, false);
-  ProcessResult r = runJex("ZRLE", {input});
+  TestAgent agent(uid, gid, id, false);
+  ProcessResult r = runJob("ZRLE", {input});
   unlink(input.c_str());
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, expectedErr("ZRLE", {base + "-0.zrle", base + "-1.zrle"},
@@ -299,7 +241,7 @@ TEST_F(JobRun, RasterWithoutAgentRemovesPagesAndCopy)
 {
   std::string input = "/tmp/jex-" + id + "-source";
   writeFile(input, sampleRaster(2));
-  ProcessResult r = runJex("ZRLE", {input});
+  ProcessResult r = runJob("ZRLE", {input});
   unlink(input.c_str());
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(jobFiles().empty());

@@ -47,7 +47,7 @@ public:
     ::close(fds[1]);
     fd_ = fds[0];
     char c = 0;
-    if (readFully(&c, 1) != 1 || c != 'L')
+    if (read(fd_, &c, 1) != 1 || c != 'L')
       throw plat::Exception("test agent did not start");
   }
   ~TestAgent()
@@ -59,8 +59,6 @@ public:
     if (fd_ >= 0)
       ::close(fd_);
   }
-  TestAgent(const TestAgent&) = delete;
-  TestAgent& operator=(const TestAgent&) = delete;
 
   const std::string& path() const { return path_; }
 
@@ -70,31 +68,14 @@ public:
   {
     std::string bytes;
     char buf[4096];
-    for (;;) {
-      pollfd p = {fd_, POLLIN, 0};
-      if (poll(&p, 1, 30000) <= 0)
-        break;
-      ssize_t n = read(fd_, buf, sizeof(buf));
-      if (n <= 0)
-        break;
+    ssize_t n;
+    for (pollfd p = {fd_, POLLIN, 0};
+         poll(&p, 1, 30000) > 0 && (n = read(fd_, buf, sizeof(buf))) > 0;)
       bytes.append(buf, (size_t)n);
-    }
     return bytes;
   }
 
 private:
-  size_t readFully(char* buf, size_t len)
-  {
-    size_t done = 0;
-    while (done < len) {
-      ssize_t n = read(fd_, buf + done, len - done);
-      if (n <= 0)
-        break;
-      done += (size_t)n;
-    }
-    return done;
-  }
-
   int child(uid_t uid, gid_t gid, int out, bool readNothing)
   {
     if (setgroups(1, &gid) != 0 || setgid(gid) != 0 || setuid(uid) != 0)

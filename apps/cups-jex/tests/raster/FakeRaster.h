@@ -1,19 +1,17 @@
 // Scripted raster streams for the test double of the CUPS imaging library
-// (tests/fakecups), and the temporary directory the page files go to.
+// (tests/fakecups).
 #pragma once
 
+#include "TestFiles.h"
 #include "fakecups/fakecupsimage.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
-#include <vector>
-
-#include <sys/stat.h>
 
 namespace rastertest {
+
+using jextest::TempDir;
 
 // The colour of pixel (x, y) of page n, as red, green, blue.
 inline void pixelAt(int n, int x, int y, uint8_t rgb[3])
@@ -47,75 +45,28 @@ public:
   void addPage(const cups_page_header_t& h, int n, int keepLines = -1)
   {
     addHeader(h);
-    if (keepLines < 0)
-      keepLines = (int)h.cupsHeight;
-    for (int y = 0; y < keepLines; y++) {
-      std::vector<uint8_t> line(h.cupsBytesPerLine, 0xee);
+    for (int y = 0; y < (keepLines < 0 ? (int)h.cupsHeight : keepLines); y++) {
+      std::string line(h.cupsBytesPerLine, '\xee');
       for (unsigned x = 0; x < h.cupsWidth; x++)
-        pixelAt(n, (int)x, y, &line[x * 3]);
-      bytes.insert(bytes.end(), line.begin(), line.end());
+        pixelAt(n, (int)x, y, (uint8_t*)&line[x * 3]);
+      bytes += line;
     }
   }
   void addHeader(const cups_page_header_t& h)
   {
-    bytes.insert(bytes.end(), FAKE_CUPS_PAGE_TAG, FAKE_CUPS_PAGE_TAG + 4);
-    const uint8_t* p = (const uint8_t*)&h;
-    bytes.insert(bytes.end(), p, p + sizeof(h));
-  }
-  void addRaw(size_t n, uint8_t v) { bytes.insert(bytes.end(), n, v); }
-
-  std::vector<uint8_t> bytes;
-};
-
-// A private temporary directory, removed with everything in it.
-class TempDir {
-public:
-  TempDir()
-  {
-    char tmpl[] = "/tmp/jex-test-XXXXXX";
-    path = mkdtemp(tmpl);
-  }
-  ~TempDir()
-  {
-    std::string cmd = "rm -rf '" + path + "'";
-    if (system(cmd.c_str()) != 0) {
-    }
-  }
-  std::string file(const std::string& name) const { return path + "/" + name; }
-  std::string write(const std::string& name, const std::vector<uint8_t>& data)
-  {
-    std::string p = file(name);
-    FILE* f = fopen(p.c_str(), "wb");
-    if (f) {
-      // An empty vector's data() may be null, which fwrite must not get.
-      if (!data.empty())
-        fwrite(data.data(), 1, data.size(), f);
-      fclose(f);
-    }
-    return p;
-  }
-  bool exists(const std::string& name) const
-  {
-    struct stat st;
-    return stat(file(name).c_str(), &st) == 0;
+    bytes += FAKE_CUPS_PAGE_TAG + std::string((const char*)&h, sizeof(h));
   }
 
-  std::string path;
+  std::string bytes;
 };
 
 // Counts the lines of the double's call log that start with prefix.
-inline int countCalls(const std::string& logPath, const char* prefix)
+inline int countCalls(const std::string& logPath, const std::string& prefix)
 {
-  FILE* f = fopen(logPath.c_str(), "r");
-  if (!f)
-    return 0;
+  std::string log = "\n" + jextest::readFile(logPath);
   int n = 0;
-  char line[256];
-  while (fgets(line, sizeof(line), f)) {
-    if (strncmp(line, prefix, strlen(prefix)) == 0)
-      n++;
-  }
-  fclose(f);
+  for (size_t at = 0; (at = log.find("\n" + prefix, at)) != std::string::npos; at++)
+    n++;
   return n;
 }
 
