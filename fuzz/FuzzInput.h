@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace jexfuzz {
 
@@ -63,5 +64,17 @@ private:
   const uint8_t* p_;
   const uint8_t* end_;
 };
+
+// Big-endian appenders, for targets that build wire data around the input.
+inline void putU16(std::vector<uint8_t>& v, unsigned x)
+{
+  v.push_back(uint8_t(x >> 8));
+  v.push_back(uint8_t(x));
+}
+inline void putU32(std::vector<uint8_t>& v, uint32_t x)
+{
+  putU16(v, x >> 16);
+  putU16(v, x & 0xffff);
+}
 
 } // namespace jexfuzz

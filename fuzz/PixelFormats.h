@@ -37,4 +37,21 @@ inline uint32_t significantBits(const rfb::PixelFormat& pf)
          (pf.alphaMax ? uint32_t(pf.alphaMax) << pf.alphaShift : 0);
 }
 
+// A pixel value as the format stores it in memory, and back.
+inline void storePixel(const rfb::PixelFormat& pf, uint32_t v, uint8_t* out)
+{
+  int n = pf.bpp / 8;
+  for (int i = 0; i < n; i++)
+    out[pf.bigEndian ? n - 1 - i : i] = uint8_t(v >> (8 * i));
+}
+
+inline uint32_t loadPixel(const rfb::PixelFormat& pf, const uint8_t* in)
+{
+  int n = pf.bpp / 8;
+  uint32_t v = 0;
+  for (int i = 0; i < n; i++)
+    v |= uint32_t(in[pf.bigEndian ? n - 1 - i : i]) << (8 * i);
+  return v;
+}
+
 } // namespace jexfuzz

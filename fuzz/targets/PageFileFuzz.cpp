@@ -17,18 +17,6 @@ namespace jexfuzz {
 
 namespace {
 
-void putU32(std::vector<uint8_t>& v, uint32_t x)
-{
-  for (int s = 24; s >= 0; s -= 8)
-    v.push_back(uint8_t(x >> s));
-}
-
-void putU16(std::vector<uint8_t>& v, unsigned x)
-{
-  v.push_back(uint8_t(x >> 8));
-  v.push_back(uint8_t(x));
-}
-
 // A page file of w x h whose message carries `tiles` compressed, split into
 // frames of at most `frame` bytes.
 std::vector<uint8_t> wrap(int w, int h, FuzzInput& in)

@@ -19,17 +19,6 @@
 
 namespace jexfuzz {
 
-namespace {
-
-uint32_t loadPixel(const uint8_t* p, int bytes)
-{
-  uint32_t v = 0;
-  memcpy(&v, p, size_t(bytes));  // compared as bytes: order does not matter
-  return v;
-}
-
-} // namespace
-
 int fuzz_pageRoundTrip(const uint8_t* data, size_t size)
 {
   FuzzInput in(data, size);
@@ -44,6 +33,9 @@ int fuzz_pageRoundTrip(const uint8_t* data, size_t size)
   int stride;
   uint8_t* pixels = page.getPixelsRW(page.getRect(), &stride);
   const int bytesPP = pf.bpp / 8;
+  auto at = [&](auto* base, int rowPixels, int x, int y) {
+    return base + (size_t(y) * size_t(rowPixels) + size_t(x)) * bytesPP;
+  };
   // A byte below 128 picks the next pixel's colour; one above repeats the
   // last colour (b & 127) * 4 times; at the end of the input the last
   // colour fills the page.
@@ -60,8 +52,7 @@ int fuzz_pageRoundTrip(const uint8_t* data, size_t size)
         else
           colour = colours[b % colours.size()];
       }
-      memcpy(pixels + (size_t(y) * size_t(stride) + size_t(x)) * bytesPP,
-             &colour, size_t(bytesPP));
+      memcpy(at(pixels, stride, x, y), &colour, size_t(bytesPP));
     }
   }
 
@@ -78,29 +69,16 @@ int fuzz_pageRoundTrip(const uint8_t* data, size_t size)
   rfb::ZRLEDecoder dec;
   dec.decodeRect(msg.rect, msg.data, msg.length, pf, back.data(), w);
   const uint32_t mask = significantBits(pf);
-  for (int y = 0; y < h; y++) {
-    for (int x = 0; x < w; x++) {
-      const uint8_t* a =
-          pixels + (size_t(y) * size_t(stride) + size_t(x)) * bytesPP;
-      const uint8_t* b = back.data() + (size_t(y) * size_t(w) + size_t(x)) * bytesPP;
-      // The mask is a pixel value; its bytes in the pixel's order.
-      uint8_t m[4] = {};
-      for (int i = 0; i < bytesPP; i++) {
-        int shift = 8 * (pf.bigEndian ? bytesPP - 1 - i : i);
-        m[i] = uint8_t(mask >> shift);
-      }
-      for (int i = 0; i < bytesPP; i++)
-        FUZZ_CHECK((a[i] & m[i]) == (b[i] & m[i]));
-    }
-  }
+  for (int y = 0; y < h; y++)
+    for (int x = 0; x < w; x++)
+      FUZZ_CHECK((loadPixel(pf, at(pixels, stride, x, y)) & mask) ==
+                 (loadPixel(pf, at(back.data(), w, x, y)) & mask));
 
   // The backend's own format also through the page-file reader.
   if (pf == rfb::PixelFormat::nativeRgb888()) {
-    std::vector<uint8_t> file(rfb::PageFile::HeaderSize, 0);
-    const uint32_t hdr[6] = {uint32_t(w), uint32_t(h), 0, 0, 0, 1};
-    for (int i = 0; i < 6; i++)
-      for (int j = 0; j < 4; j++)
-        file[size_t(i * 4 + j)] = uint8_t(hdr[i] >> (24 - 8 * j));
+    std::vector<uint8_t> file;
+    for (uint32_t v : {uint32_t(w), uint32_t(h), 0u, 0u, 0u, 1u})
+      putU32(file, v);
     file.insert(file.end(), out.data(), out.data() + out.length());
     rfb::PageFile pageFile(std::move(file));
     rfb::ManagedPixelBuffer viewed(rfb::PageFile::pixelFormat(), w, h);
@@ -109,8 +87,8 @@ int fuzz_pageRoundTrip(const uint8_t* data, size_t size)
     const uint8_t* v = viewed.getPixelsR(viewed.getRect(), &vStride);
     for (int y = 0; y < h; y++)
       for (int x = 0; x < w; x++)
-        FUZZ_CHECK((loadPixel(v + (size_t(y) * size_t(vStride) + size_t(x)) * 4, 4) & 0xffffff) ==
-                   (loadPixel(pixels + (size_t(y) * size_t(stride) + size_t(x)) * 4, 4) & 0xffffff));
+        FUZZ_CHECK((loadPixel(pf, at(v, vStride, x, y)) & 0xffffff) ==
+                   (loadPixel(pf, at(pixels, stride, x, y)) & 0xffffff));
   }
   return 0;
 }

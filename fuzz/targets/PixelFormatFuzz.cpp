@@ -4,6 +4,7 @@
 #include "../FuzzCheck.h"
 #include "../FuzzInput.h"
 #include "../FuzzTargets.h"
+#include "../PixelFormats.h"
 
 #include <plat/Exception.h>
 #include <rdr/MemInStream.h>
@@ -49,27 +50,6 @@ rfb::PixelFormat readWire(FuzzInput& in)
   pf2.read(again);
   FUZZ_CHECK(sameFields(pf, pf2));
   return pf;
-}
-
-// The pixel's bytes as the format stores them.
-void storePixel(const rfb::PixelFormat& pf, uint32_t v, uint8_t* out)
-{
-  int n = pf.bpp / 8;
-  for (int i = 0; i < n; i++) {
-    int byte = pf.bigEndian ? n - 1 - i : i;
-    out[byte] = uint8_t(v >> (8 * i));
-  }
-}
-
-uint32_t loadPixel(const rfb::PixelFormat& pf, const uint8_t* in)
-{
-  int n = pf.bpp / 8;
-  uint32_t v = 0;
-  for (int i = 0; i < n; i++) {
-    int byte = pf.bigEndian ? n - 1 - i : i;
-    v |= uint32_t(in[byte]) << (8 * i);
-  }
-  return v;
 }
 
 uint32_t channel(uint32_t v, int shift, int max)

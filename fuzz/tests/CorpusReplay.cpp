@@ -7,12 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <ostream>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -26,68 +25,23 @@ void PrintTo(const FuzzTarget& t, std::ostream* os)
 
 namespace {
 
-const std::string corpusDir = JEX_FUZZ_CORPUS;
+namespace fs = std::filesystem;
+const fs::path corpusDir = JEX_FUZZ_CORPUS;
 
-std::vector<std::string> listDir(const std::string& dir, bool wantDirs)
+std::vector<fs::path> listDir(const fs::path& dir, bool wantDirs)
 {
-  std::vector<std::string> names;
-  DIR* d = opendir(dir.c_str());
-  if (!d)
-    return names;
-  while (dirent* e = readdir(d)) {
-    std::string n = e->d_name;
-    if (n == "." || n == "..")
-      continue;
-    struct stat st;
-    if (stat((dir + "/" + n).c_str(), &st) != 0)
-      continue;
-    if (S_ISDIR(st.st_mode) == wantDirs)
-      names.push_back(n);
-  }
-  closedir(d);
+  std::vector<fs::path> names;
+  std::error_code ec;
+  for (const fs::directory_entry& e : fs::directory_iterator(dir, ec))
+    if (e.is_directory() == wantDirs)
+      names.push_back(e.path());
   std::sort(names.begin(), names.end());
   return names;
-}
-
-std::vector<uint8_t> readFile(const std::string& path)
-{
-  std::vector<uint8_t> data;
-  FILE* f = fopen(path.c_str(), "rbe");
-  if (!f)
-    return data;
-  uint8_t buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
-    data.insert(data.end(), buf, buf + n);
-  fclose(f);
-  return data;
 }
 
 [[noreturn]] void throwOnFailure(const char* what)
 {
   throw jexfuzz::CheckFailed(what);
-}
-
-class CorpusReplay : public testing::TestWithParam<jexfuzz::FuzzTarget> {};
-
-TEST_P(CorpusReplay, EveryInputPasses)
-{
-  const jexfuzz::FuzzTarget& t = GetParam();
-  jexfuzz::setCheckFailureHandler(throwOnFailure);
-  std::string dir = corpusDir + "/" + t.name;
-  std::vector<std::string> files = listDir(dir, false);
-  EXPECT_FALSE(files.empty()) << "no seeds in " << dir;
-  for (const std::string& f : files) {
-    std::vector<uint8_t> data = readFile(dir + "/" + f);
-    try {
-      // A copy of exactly the file's size, so that ASan sees any overread.
-      std::vector<uint8_t> exact(data);
-      t.entry(exact.data(), exact.size());
-    } catch (jexfuzz::CheckFailed& e) {
-      ADD_FAILURE() << f << ": " << e.what();
-    }
-  }
-  jexfuzz::setCheckFailureHandler(nullptr);
 }
 
 std::vector<jexfuzz::FuzzTarget> targets()
@@ -96,6 +50,29 @@ std::vector<jexfuzz::FuzzTarget> targets()
   for (const jexfuzz::FuzzTarget* t = jexfuzz::fuzzTargets; t->name; t++)
     v.push_back(*t);
   return v;
+}
+
+class CorpusReplay : public testing::TestWithParam<jexfuzz::FuzzTarget> {};
+
+TEST_P(CorpusReplay, EveryInputPasses)
+{
+  const jexfuzz::FuzzTarget& t = GetParam();
+  jexfuzz::setCheckFailureHandler(throwOnFailure);
+  std::vector<fs::path> files = listDir(corpusDir / t.name, false);
+  EXPECT_FALSE(files.empty()) << "no seeds for " << t.name;
+  for (const fs::path& f : files) {
+    std::ifstream in(f, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)),
+                      std::istreambuf_iterator<char>());
+    // Exactly the file's size, so that ASan sees any overread.
+    std::vector<uint8_t> data(bytes.begin(), bytes.end());
+    try {
+      t.entry(data.data(), data.size());
+    } catch (jexfuzz::CheckFailed& e) {
+      ADD_FAILURE() << f.filename() << ": " << e.what();
+    }
+  }
+  jexfuzz::setCheckFailureHandler(nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay, testing::ValuesIn(targets()),
@@ -107,12 +84,10 @@ INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay, testing::ValuesIn(targets()),
 TEST(CorpusReplayLayout, EveryFolderHasATarget)
 {
   std::vector<jexfuzz::FuzzTarget> ts = targets();
-  for (const std::string& d : listDir(corpusDir, true)) {
-    bool found = std::any_of(ts.begin(), ts.end(), [&](const jexfuzz::FuzzTarget& t) {
-      return d == t.name;
-    });
-    EXPECT_TRUE(found) << "corpus/" << d << " has no target";
-  }
+  for (const fs::path& d : listDir(corpusDir, true))
+    EXPECT_TRUE(std::any_of(ts.begin(), ts.end(), [&](const jexfuzz::FuzzTarget& t) {
+      return d.filename() == t.name;
+    })) << d << " has no target";
 }
 
 } // namespace
