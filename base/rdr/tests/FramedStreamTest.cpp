@@ -7,102 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 using rdrtest::thrownMessage;
 
 namespace {
 
 std::vector<uint8_t> written(const rdr::MemOutStream& out) {
   return std::vector<uint8_t>(out.data(), out.data() + out.length());
-}
-
-// The frame headers of a V4 stream: (length, last) pairs.
-std::vector<std::pair<int, bool>> headers(const std::vector<uint8_t>& v) {
-  std::vector<std::pair<int, bool>> h;
-  for (size_t i = 0; i + 1 < v.size();) {
-    int word = (v[i] << 8) | v[i + 1];
-    h.emplace_back(word & 0x7fff, (word & 0x8000) != 0);
-    i += 2 + size_t(word & 0x7fff);
-  }
-  return h;
-}
-
-TEST(FramedOutStream, SmallAndEmptyMessages) {
-  rdr::MemOutStream mem;
-  rdr::OutStreamV4 out(&mem);
-  out.startMsg();
-  out.writeBytes("hello", 5);
-  EXPECT_EQ(out.length(), 5u);
-  out.endMsg();
-  out.startMsg();
-  out.endMsg();
-  EXPECT_EQ(written(mem), (std::vector<uint8_t>{0x80, 5, 'h', 'e', 'l', 'l',
-                                                 'o', 0x80, 0}));
-  EXPECT_EQ(thrownMessage<rdr::FrameException>([&] { out.writeU8(1); }),
-            "FramedOutStream::endFrame: not in frame");
-  EXPECT_EQ(thrownMessage<rdr::FrameException>([&] { out.endMsg(); }),
-            "FramedOutStream::endMsg: not in frame");
-  out.startMsg();
-  EXPECT_EQ(thrownMessage<rdr::FrameException>([&] { out.startMsg(); }),
-            "FramedOutStream::startMsg: already in msg");
-}
-
-TEST(FramedOutStream, FlushSplitsTheMessage) {
-  rdr::MemOutStream mem;
-  rdr::OutStreamV4 out(&mem);
-  out.startMsg();
-  out.writeU16(0x4142);
-  out.flush();
-  out.flush();  // an empty frame is dropped
-  out.writeU8(0x43);
-  out.endMsg();
-  EXPECT_EQ(written(mem),
-            (std::vector<uint8_t>{0, 2, 0x41, 0x42, 0x80, 1, 0x43}));
-}
-
-TEST(FramedOutStream, BigMessageInPlace) {
-  rdr::MemOutStream mem(7);
-  rdr::OutStreamV4 out(&mem);
-  auto data = rdrtest::pattern(65536);
-  out.startMsg();
-  out.writeBytes(data.data(), 40000);
-  for (size_t i = 40000; i < data.size(); i += 4)
-    out.writeU32(uint32_t(data[i] << 24 | data[i + 1] << 16 |
-                          data[i + 2] << 8 | data[i + 3]));
-  EXPECT_EQ(out.length(), 65536u);
-  out.endMsg();
-  auto h = headers(written(mem));
-  ASSERT_GE(h.size(), 3u);
-  size_t total = 0;
-  for (size_t i = 0; i < h.size(); i++) {
-    EXPECT_LE(h[i].first, 32766);
-    EXPECT_EQ(h[i].second, i + 1 == h.size());
-    total += size_t(h[i].first);
-  }
-  EXPECT_EQ(total, 65536u);
-  EXPECT_EQ(mem.length(), 65536u + 2 * h.size());
-}
-
-TEST(FramedInStream, ReadsFramesAndSkipsEmptyOnes) {
-  const uint8_t data[] = {0, 0, 0x80, 3, 'a', 'b', 'c', 0, 1, 'x',
-                          0x80, 1, 'y'};
-  rdr::MemInStream mem(data, sizeof(data));
-  rdr::InStreamV4 in(&mem);
-  EXPECT_TRUE(in.startMsg());
-  EXPECT_EQ(in.readU8(), 'a');
-  EXPECT_EQ(in.readU16(), 0x6263);
-  EXPECT_TRUE(in.atEnd());
-  EXPECT_THROW(in.readU8(), rdr::EndOfMsg);
-  in.endMsg();
-
-  EXPECT_TRUE(in.startMsg());
-  EXPECT_FALSE(in.atEnd());
-  EXPECT_EQ(thrownMessage<rdr::FrameException>([&] { in.endMsg(); }),
-            "FramedInStream::endMsg: data left in msg");
-  EXPECT_EQ(in.readU16(), 0x7879);  // spans two frames
-  EXPECT_EQ(in.pos(), 2);
-  in.endMsg();
 }
 
 // Writes one message of n pattern bytes through the framed writer.
@@ -116,10 +26,78 @@ std::vector<uint8_t> framedMessage(size_t n) {
   return written(mem);
 }
 
+TEST(FramedOutStream, SmallEmptyAndFlushedMessages) {
+  rdr::MemOutStream mem;
+  rdr::OutStreamV4 out(&mem);
+  out.startMsg();
+  out.writeBytes("hello", 5);
+  out.endMsg();
+  out.startMsg();
+  out.endMsg();
+  out.startMsg();
+  out.writeU16(0x4142);
+  out.flush();
+  out.flush();  // an empty frame is dropped
+  out.writeU8(0x43);
+  out.endMsg();
+  EXPECT_EQ(written(mem),
+            (std::vector<uint8_t>{0x80, 5, 'h', 'e', 'l', 'l', 'o', 0x80, 0,
+                                  0, 2, 0x41, 0x42, 0x80, 1, 0x43}));
+  EXPECT_EQ(thrownMessage<rdr::FrameException>([&] { out.writeU8(1); }),
+            "FramedOutStream::endFrame: not in frame");
+  EXPECT_EQ(thrownMessage<rdr::FrameException>([&] { out.endMsg(); }),
+            "FramedOutStream::endMsg: not in frame");
+  out.startMsg();
+  EXPECT_EQ(thrownMessage<rdr::FrameException>([&] { out.startMsg(); }),
+            "FramedOutStream::startMsg: already in msg");
+}
+
+TEST(FramedOutStream, BigMessageInPlace) {
+  rdr::MemOutStream mem(7);
+  rdr::OutStreamV4 out(&mem);
+  auto data = rdrtest::pattern(65536);
+  out.startMsg();
+  out.writeBytes(data.data(), 40000);
+  for (size_t i = 40000; i < data.size(); i += 4)
+    out.writeU32(uint32_t(data[i] << 24 | data[i + 1] << 16 |
+                          data[i + 2] << 8 | data[i + 3]));
+  out.endMsg();
+  auto v = written(mem);
+  size_t total = 0, frames = 0;
+  for (size_t i = 0; i + 1 < v.size(); frames++) {
+    int len = ((v[i] & 0x7f) << 8) | v[i + 1];
+    EXPECT_LE(len, 32766);
+    EXPECT_EQ((v[i] & 0x80) != 0, i + 2 + size_t(len) == v.size());  // last
+    total += size_t(len);
+    i += 2 + size_t(len);
+  }
+  EXPECT_GE(frames, 3u);
+  EXPECT_EQ(total, 65536u);
+}
+
+TEST(FramedInStream, ReadsFramesAndSkipsEmptyOnes) {
+  const uint8_t data[] = {0, 0, 0x80, 3, 'a', 'b', 'c', 0, 1, 'x',
+                          0x80, 1, 'y'};
+  rdr::MemInStream mem(data, sizeof(data));
+  rdr::InStreamV4 in(&mem);
+  EXPECT_TRUE(in.startMsg());
+  EXPECT_EQ(in.readU8(), 'a');
+  EXPECT_EQ(in.readU16(), 0x6263);
+  EXPECT_TRUE(in.atEnd());
+  EXPECT_THROW(in.readU8(), rdr::EndOfMsg);
+  in.endMsg();
+  EXPECT_TRUE(in.startMsg());
+  EXPECT_EQ(thrownMessage<rdr::FrameException>([&] { in.endMsg(); }),
+            "FramedInStream::endMsg: data left in msg");
+  EXPECT_EQ(in.readU16(), 0x7879);  // spans two frames
+  in.endMsg();
+}
+
 TEST(FramedInStream, BigMessageOneByteAtATime) {
   auto data = rdrtest::pattern(65536);
   auto wire = framedMessage(65536);
   for (int bufSize : {1, 2, 5, -1}) {
+    SCOPED_TRACE(bufSize);
     rdrtest::ChunkInStream src(wire, 1, bufSize);
     rdr::InStreamV4 in(&src);
     ASSERT_TRUE(in.startMsg());
@@ -127,23 +105,20 @@ TEST(FramedInStream, BigMessageOneByteAtATime) {
     in.readBytes(got.data(), 1000);
     for (size_t i = 1000; i < 1100; i += 4) {
       uint32_t v = in.readU32();
-      uint8_t* b = &got[i];
-      b[0] = uint8_t(v >> 24), b[1] = uint8_t(v >> 16);
-      b[2] = uint8_t(v >> 8), b[3] = uint8_t(v);
+      for (int k = 0; k < 4; k++)
+        got[i + size_t(k)] = uint8_t(v >> (24 - 8 * k));
     }
     in.readBytes(got.data() + 1100, got.size() - 1100);
     EXPECT_TRUE(in.atEnd());
     in.endMsg();
-    EXPECT_EQ(got, data) << bufSize;
+    EXPECT_EQ(got, data);
   }
 }
 
 TEST(FramedInStream, NonBlockingSourceRetriesFromCheckpoint) {
   auto data = rdrtest::pattern(65536);
   auto wire = framedMessage(65536);
-  wire.push_back(0x80);  // a second, short message
-  wire.push_back(4);
-  for (uint8_t b : {1, 2, 3, 4})
+  for (uint8_t b : {0x80, 4, 1, 2, 3, 4})  // a second, short message
     wire.push_back(b);
   rdrtest::ChunkInStream src(wire, 1);
   src.setNonBlocking(true);
@@ -151,22 +126,16 @@ TEST(FramedInStream, NonBlockingSourceRetriesFromCheckpoint) {
   rdr::MemOutStream copy;
   size_t avail = 0, blocks = 0;
   uint32_t tail = 0;
-  bool done = false;
   // The event loop: a byte arrives, the reader runs until it would block.
-  while (!done) {
+  while (!tail) {
     src.setAvailable(++avail);
     try {
-      while (!done) {
-        if (!in.startMsg(false))
-          break;
-        if (copy.length() < data.size()) {
+      while (!tail && in.startMsg(false)) {
+        if (copy.length() < data.size())
           in.copyMsgTo(&copy);
-          in.endMsg();
-          continue;
-        }
-        tail = in.readU32();
+        else
+          tail = in.readU32();
         in.endMsg();
-        done = true;
       }
     } catch (rdr::BlockException&) {
       blocks++;

@@ -18,38 +18,31 @@ std::vector<uint8_t> bytesOf(const rdr::MemOutStream& out) {
   return std::vector<uint8_t>(out.data(), out.data() + out.length());
 }
 
-TEST(OutStream, StringForms) {
-  rdr::MemOutStream out;
-  out.writeString("abc", -1);
-  out.writeString("ab\0cd", 5);
-  EXPECT_EQ(bytesOf(out), (std::vector<uint8_t>{0, 0, 0, 3, 'a', 'b', 'c',
-                                                 0, 0, 0, 2, 'a', 'b'}));
-
-  rdr::MemOutStream out8;
-  std::string longText(300, 'x');
-  longText[254] = 'y';
-  longText[255] = 'z';
-  out8.writeString8(longText.c_str());
-  ASSERT_EQ(out8.length(), 256u);
-  EXPECT_EQ(out8.data()[0], 255);
-  EXPECT_EQ(out8.data()[255], 'y');
-}
-
-TEST(OutStream, TypedWritesBigEndian) {
+TEST(OutStream, TypedAndStringWrites) {
   rdr::MemOutStream out(1);
   out.writeU8(1);
   out.writeU16(0x0203);
   out.writeU32(0x04050607);
   out.writeS16(-2);
   out.pad(2);
+  out.writeString("abc", -1);
+  out.writeString("ab\0cd", 5);
   EXPECT_EQ(bytesOf(out),
-            (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 0xff, 0xfe, 0, 0}));
+            (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 0xff, 0xfe, 0, 0, 0, 0,
+                                  0, 3, 'a', 'b', 'c', 0, 0, 0, 2, 'a', 'b'}));
+
+  rdr::MemOutStream out8;  // writeString8 cuts at 255 bytes
+  std::string longText(300, 'x');
+  longText[254] = 'y';
+  out8.writeString8(longText.c_str());
+  ASSERT_EQ(out8.length(), 256u);
+  EXPECT_EQ(out8.data()[0], 255);
+  EXPECT_EQ(out8.data()[255], 'y');
 }
 
 TEST(OutStream, TextAppenders) {
   rdr::MemOutStream out(4);
   out.appendText("ab");
-  EXPECT_EQ(out.length(), 2u);
   EXPECT_EQ(out.data()[2], 0);
   // Longer than the window: the window is enlarged and formatting repeated.
   std::string big(1000, 'q');
@@ -66,34 +59,22 @@ TEST(OutStream, TextAppenders) {
 TEST(MemOutStream, MaximumSizeKeepsWhatItHad) {
   rdr::MemOutStream out(4, 10);
   out.writeBytes("01234567", 8);
+  EXPECT_EQ(thrownMessage<rdr::OutStreamFull>([&] { out.writeBytes("abc", 3); }),
+            "OutStream full");
+  EXPECT_EQ(out.length(), 8u);
+  EXPECT_EQ(memcmp(out.data(), "01234567", 8), 0);
   out.writeBytes("89", 2);
-  EXPECT_EQ(out.length(), 10u);
-  EXPECT_EQ(out.spaceAvailable(), 0u);
-  rdr::MemOutStream out2(4, 10);
-  out2.writeBytes("01234567", 8);
-  try {
-    out2.writeBytes("abc", 3);
-    FAIL();
-  } catch (rdr::OutStreamFull& e) {
-    EXPECT_STREQ(e.message(), "OutStream full");
-    EXPECT_STREQ(e.typeName(), "OutStreamFull");
-  }
-  EXPECT_EQ(out2.length(), 8u);
-  EXPECT_EQ(memcmp(out2.data(), "01234567", 8), 0);
-  EXPECT_THROW(out2.writeU32(1), rdr::OutStreamFull);
-  // The terminator always fits, even at the maximum.
-  out.terminate();
+  EXPECT_THROW(out.writeU8(1), rdr::OutStreamFull);
+  out.terminate();  // the terminator always fits, even at the maximum
   EXPECT_EQ(out.length(), 11u);
   EXPECT_EQ(out.data()[10], 0);
 }
 
-TEST(MemOutStream, GrowthFromNothing) {
+TEST(MemOutStream, GrowthFromNothingAndHandOver) {
   rdr::MemOutStream out(0, 0);
   EXPECT_EQ(out.data(), nullptr);
   out.writeBytes("hello", 5);
-  EXPECT_EQ(out.getEnd() - out.data(), 5);
   out.writeU8('!');
-  EXPECT_GE(out.getEnd() - out.data(), 10);
   out.terminate();
   out.terminate();
   EXPECT_EQ(out.length(), 7u);
@@ -102,55 +83,42 @@ TEST(MemOutStream, GrowthFromNothing) {
   free(block);
   EXPECT_EQ(out.length(), 0u);
   out.writeU16(0x4142);
-  EXPECT_EQ(out.length(), 2u);
   plat::String text;
   out.toString(text);
   EXPECT_STREQ(text.c_str(), "AB");
   EXPECT_EQ(out.data(), nullptr);
 }
 
-struct BufSizes {
-  int bufSize;
-  int maxSize;
-  size_t chunk;
-};
-
-class BufferedWriteTest : public ::testing::TestWithParam<BufSizes> {};
-
-TEST_P(BufferedWriteTest, EveryByteReachesTheSinkInOrder) {
-  const BufSizes& s = GetParam();
-  rdrtest::ChunkOutStream out(s.bufSize, s.maxSize, s.chunk);
+// Every byte reaches the sink in order, for buffers of one byte, two, an odd
+// size and the default, with typed writes, big writes and flushes mixed in.
+TEST(BufferedOutStream, EveryByteReachesTheSinkInOrder) {
+  const struct { int bufSize, maxSize; size_t chunk; } cases[] = {
+      {1, 1, 1}, {2, 2, 1}, {5, 5, 3}, {1, 64, 7}, {-1, -1, 1000},
+      {-1, 0, 100000}};
   auto data = rdrtest::pattern(70000);
-  std::vector<uint8_t> expect;
-  size_t at = 0;
-  for (int round = 0; at < data.size(); round++) {
-    size_t n = std::min(data.size() - at, size_t(round % 5 == 4 ? 20000 : 3));
-    if (out.maxBufferSize() >= 4 && round % 3 == 1) {
-      uint32_t v = 0x01020304u * uint32_t(round);
-      out.writeU32(v);
-      for (int sh = 24; sh >= 0; sh -= 8)
-        expect.push_back(uint8_t(v >> sh));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.bufSize << "/" << c.maxSize);
+    rdrtest::ChunkOutStream out(c.bufSize, c.maxSize, c.chunk);
+    std::vector<uint8_t> expect;
+    for (size_t at = 0, round = 0; at < data.size(); round++) {
+      size_t n = std::min(data.size() - at, size_t(round % 5 == 4 ? 20000 : 3));
+      if (out.maxBufferSize() >= 4 && round % 3 == 1) {
+        out.writeU32(0x01020304u * uint32_t(round));
+        for (int sh = 24; sh >= 0; sh -= 8)
+          expect.push_back(uint8_t((0x01020304u * uint32_t(round)) >> sh));
+      }
+      out.writeBytes(data.data() + at, n);
+      expect.insert(expect.end(), data.begin() + at, data.begin() + at + n);
+      at += n;
+      if (round % 50 == 0)
+        out.flush();
     }
-    out.writeBytes(data.data() + at, n);
-    expect.insert(expect.end(), data.begin() + at, data.begin() + at + n);
-    at += n;
-    if (round % 50 == 0)
-      out.flush();
+    out.flush();
+    EXPECT_EQ(out.pendingBytes(), 0u);
+    EXPECT_EQ(out.sunk, expect);
+    EXPECT_EQ(out.length(), expect.size());
   }
-  EXPECT_EQ(out.length(), expect.size());
-  out.flush();
-  EXPECT_EQ(out.pendingBytes(), 0u);
-  EXPECT_EQ(out.sunk, expect);
-  EXPECT_EQ(out.length(), expect.size());
 }
-
-INSTANTIATE_TEST_SUITE_P(Sizes, BufferedWriteTest,
-                         ::testing::Values(BufSizes{1, 1, 1},
-                                           BufSizes{2, 2, 1},
-                                           BufSizes{5, 5, 3},
-                                           BufSizes{1, 64, 7},
-                                           BufSizes{-1, -1, 1000},
-                                           BufSizes{-1, 0, 100000}));
 
 TEST(BufferedOutStream, GrowsWhileTheSinkIsBlocked) {
   rdrtest::ChunkOutStream out(16384, 1 << 20, 1 << 20);
@@ -162,26 +130,18 @@ TEST(BufferedOutStream, GrowsWhileTheSinkIsBlocked) {
   // The writer never gets more than 16384 bytes beyond the pending data.
   EXPECT_LE(size_t(out.getEnd() - out.getPtr()), 16384u);
   EXPECT_EQ(out.pendingBytes(), 100000u);
-  EXPECT_EQ(out.spaceAvailable(), (1u << 20) - 100000u);
   EXPECT_FALSE(out.flushBuffer(false));
   out.lazyFlush(false);
   EXPECT_EQ(out.sunk, data);
-  EXPECT_EQ(out.pendingBytes(), 0u);
-}
 
-TEST(BufferedOutStream, WaitsAtTheMaximum) {
-  rdrtest::ChunkOutStream out(4, 8, 3);
-  out.blocked = true;
-  auto data = rdrtest::pattern(20);
-  out.writeBytes(data.data(), data.size());
-  EXPECT_EQ(out.bufferSize(), 8u);
-  out.flush();
-  EXPECT_EQ(out.sunk, data);
-}
-
-TEST(BufferedOutStream, Limits) {
-  rdrtest::ChunkOutStream small(4, 8, 8);
-  EXPECT_EQ(thrownMessage<plat::Exception>([&] { small.check(9); }),
+  // At the maximum it waits for the sink instead.
+  rdrtest::ChunkOutStream capped(4, 8, 3);
+  capped.blocked = true;
+  capped.writeBytes(data.data(), 20);
+  EXPECT_EQ(capped.bufferSize(), 8u);
+  capped.flush();
+  EXPECT_EQ(capped.sunk, std::vector<uint8_t>(data.begin(), data.begin() + 20));
+  EXPECT_EQ(thrownMessage<plat::Exception>([&] { capped.check(9); }),
             "BufferedOutStream overrun: buffer size exceeded");
   rdrtest::ChunkOutStream none(0, 0, 8);
   EXPECT_THROW(none.writeU8(1), rdr::OutStreamFull);
@@ -190,11 +150,10 @@ TEST(BufferedOutStream, Limits) {
 TEST(NullOutStream, CountsWithoutKeeping) {
   rdr::NullOutStream out;
   std::vector<uint8_t> big(5000, 1);
-  for (int i = 0; i < 3000; i++)
-    out.writeU8(uint8_t(i));
+  out.writeU8(1);
   out.writeBytes(big.data(), big.size());
   out.writeU32(7);
-  EXPECT_EQ(out.length(), 8004u);
+  EXPECT_EQ(out.length(), 5005u);
   EXPECT_EQ(out.spaceAvailable(), rdr::OutStream::Unlimited);
 }
 
