@@ -4,6 +4,7 @@
 #pragma once
 
 #include <dirent.h>
+#include <filesystem>
 #include <stdlib.h>
 #include <string.h>
 #include <string>
@@ -53,8 +54,8 @@ public:
   }
   ~TempDir()
   {
-    if (!path_.empty())
-      system(("rm -rf '" + path_ + "'").c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

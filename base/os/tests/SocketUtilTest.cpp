@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -35,6 +36,40 @@ template <typename F> int systemErrorOf(F f, std::string* message = nullptr)
     return e.err();
   }
   return 0;
+}
+
+rlim_t softDescriptorLimit()
+{
+  struct rlimit lim;
+  getrlimit(RLIMIT_NOFILE, &lim);
+  return lim.rlim_cur;
+}
+
+bool sigpipeIgnored()
+{
+  struct sigaction sa;
+  sigaction(SIGPIPE, nullptr, &sa);
+  return sa.sa_handler == SIG_IGN;
+}
+
+// Starts from the given soft limit, creates the first socket and reports the
+// soft limit the one-time set-up left through the exit status (in units of
+// 64, to fit); 1 and 2 are failures.
+[[noreturn]] void runSetupFrom(rlim_t soft)
+{
+  struct rlimit lim;
+  getrlimit(RLIMIT_NOFILE, &lim);
+  lim.rlim_max = std::max(lim.rlim_max, soft);
+  lim.rlim_cur = soft;
+  signal(SIGPIPE, SIG_DFL);
+  if (setrlimit(RLIMIT_NOFILE, &lim) != 0 ||
+      os::createSocket(AF_UNIX, SOCK_STREAM, 0) < 0 || !sigpipeIgnored())
+    _exit(1);
+  rlim_t after = softDescriptorLimit();
+  os::restoreForExec(true);
+  if (softDescriptorLimit() != soft || sigpipeIgnored())
+    _exit(2);
+  _exit(static_cast<int>(after / 64));
 }
 
 } // namespace
@@ -140,53 +175,17 @@ TEST(SocketUtil, PeerCredentialsAndEscapedName)
   EXPECT_EQ(0u, msg.rfind("getPeerEuid: ", 0)) << msg;
 }
 
-// The one-time set-up changes process-wide state, so each case runs in a
-// fresh copy of the test program where nothing has created a socket yet.
-class SocketSetup : public ::testing::Test {
-protected:
-  void SetUp() override
-  {
-#ifndef JEX_TEST_EMULATED
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-#else
-    // The emulated program cannot exec itself; a fork is fresh enough
-    // when ctest runs this test alone in its own process.
-#endif
-  }
-
-  // Starts from the given soft limit and reports the soft limit after the
-  // set-up through the exit status (in units of 64, to fit).
-  static void runSetupFrom(rlim_t soft)
-  {
-    struct rlimit lim;
-    getrlimit(RLIMIT_NOFILE, &lim);
-    if (lim.rlim_max < soft)
-      lim.rlim_max = soft;
-    lim.rlim_cur = soft;
-    if (setrlimit(RLIMIT_NOFILE, &lim) != 0)
-      _exit(1);
-    signal(SIGPIPE, SIG_DFL);
-    if (os::createSocket(AF_UNIX, SOCK_STREAM, 0) < 0)
-      _exit(2);
-    struct sigaction sa;
-    sigaction(SIGPIPE, nullptr, &sa);
-    if (sa.sa_handler != SIG_IGN)
-      _exit(3);
-    getrlimit(RLIMIT_NOFILE, &lim);
-    rlim_t after = lim.rlim_cur;
-    os::restoreForExec(true);
-    getrlimit(RLIMIT_NOFILE, &lim);
-    sigaction(SIGPIPE, nullptr, &sa);
-    if (lim.rlim_cur != soft || sa.sa_handler != SIG_DFL)
-      _exit(4);
-    _exit(static_cast<int>(after / 64));
-  }
-};
-
-TEST_F(SocketSetup, LowersHighDescriptorLimitOnly)
+// The set-up changes process-wide state, so each case runs in a fresh copy
+// of the test program where nothing has created a socket yet.
+TEST(SocketSetupDeathTest, LowersHighDescriptorLimitOnly)
 {
   if (geteuid() != 0)
     GTEST_SKIP() << "raising the hard descriptor limit needs root";
+#ifndef JEX_TEST_EMULATED
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+#endif
+  // (The emulated program cannot exec itself; a fork is fresh enough when
+  // ctest runs this test alone in its own process.)
   EXPECT_EXIT(runSetupFrom(4096), ::testing::ExitedWithCode(1024 / 64), "");
   EXPECT_EXIT(runSetupFrom(256), ::testing::ExitedWithCode(256 / 64), "");
 }

@@ -7,7 +7,7 @@
 
 #include <csignal>
 #include <cstdio>
-#include <grp.h>
+#include <functional>
 #include <sched.h>
 #include <string>
 #include <sys/mount.h>
@@ -45,30 +45,20 @@ TEST(PasswdEntry, Lookups)
   e.lookupByName("root");
   EXPECT_EQ(e.uid(), 0u);
   EXPECT_EQ(e.gid(), 0u);
-
-  struct {
-    const char* name; // looked up by uid when null
-    uid_t uid;
-    const char* error;
-  } missing[] = {
-      {nullptr, 3999999, "getpwuid(3999999): account not found [System-0]"},
-      {"no-such-user-xyz", 0,
-       "getpwnam(no-such-user-xyz): account not found [System-0]"},
-      {nullptr, uid_t(-1), "getpwnam(<null>): null name [System-22]"},
-  };
-  for (const auto& c : missing) {
-    SCOPED_TRACE(c.error);
+  auto error = [](const std::function<void()>& lookup) -> std::string {
     try {
-      if (c.name || c.uid == uid_t(-1))
-        e.lookupByName(c.name);
-      else
-        e.lookupByUid(c.uid);
-      ADD_FAILURE() << "found";
+      lookup();
     } catch (const plat::SystemException& ex) {
-      EXPECT_EQ(c.error,
-                std::string(ex.message()) + " [" + ex.typeName() + "]");
+      return std::string(ex.message()) + " [" + ex.typeName() + "]";
     }
-  }
+    return "found";
+  };
+  EXPECT_EQ("getpwuid(3999999): account not found [System-0]",
+            error([&] { e.lookupByUid(3999999); }));
+  EXPECT_EQ("getpwnam(no-such-user-xyz): account not found [System-0]",
+            error([&] { e.lookupByName("no-such-user-xyz"); }));
+  EXPECT_EQ("getpwnam(<null>): null name [System-22]",
+            error([&] { e.lookupByName(nullptr); }));
 }
 
 // A record larger than the first buffer, from a private copy of the user
