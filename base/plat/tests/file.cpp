@@ -48,6 +48,25 @@ mode_t modeOf(const std::string& path)
   return st.st_mode & 07777;
 }
 
+// The message of the SystemException f throws, "" when none; its errno
+// must be err unless err is 0.
+template <typename F>
+std::string sysError(F f, int err = 0)
+{
+  try {
+    f();
+  } catch (const SystemException& e) {
+    EXPECT_TRUE(err == 0 || e.err() == err) << e.err();
+    return e.message();
+  }
+  return "";
+}
+
+bool startsWith(const std::string& s, const std::string& prefix)
+{
+  return s.compare(0, prefix.size(), prefix) == 0;
+}
+
 std::string readAll(const std::string& path)
 {
   FilePtr f(path.c_str(), FilePtr::Read);
@@ -104,15 +123,9 @@ TEST(FilePtr, OpenFailures)
 {
   TempDir dir;
   std::string p = dir / "missing";
-  try {
-    FilePtr f(p.c_str(), FilePtr::Read);
-    FAIL();
-  } catch (const SystemException& e) {
-    EXPECT_EQ(e.err(), ENOENT);
-    EXPECT_EQ(std::string(e.message()).rfind("Error opening \"" + p + "\": ",
-                                             0),
-              0u);
-  }
+  EXPECT_TRUE(startsWith(sysError([&] { FilePtr(p.c_str(), FilePtr::Read); },
+                                  ENOENT),
+                         "Error opening \"" + p + "\": "));
   FilePtr f(p.c_str(), FilePtr::Read, FilePtr::NoThrow);
   EXPECT_FALSE(f);
 }
@@ -128,12 +141,12 @@ TEST(FilePtr, DashMeansStandardStreams)
   EXPECT_NE(fcntl(fileno(stdout), F_GETFD), -1);
   FilePtr in("-", FilePtr::Read);
   EXPECT_EQ(in.get(), stdin);
-  try {
-    FilePtr f("-", FilePtr::ReadWrite);
-    FAIL();
-  } catch (const Exception& e) {
-    EXPECT_STREQ(e.message(), "Invalid mode for stdin/stdout");
-  }
+  EXPECT_THROW(
+      try { FilePtr("-", FilePtr::ReadWrite); } catch (const Exception& e) {
+        EXPECT_STREQ(e.message(), "Invalid mode for stdin/stdout");
+        throw;
+      },
+      Exception);
 }
 
 TEST(FilePtr, ResetClosesOwnedAndReportsCloseFailure)
@@ -150,13 +163,8 @@ TEST(FilePtr, ResetClosesOwnedAndReportsCloseFailure)
   ASSERT_TRUE(broken);
   close(fileno(broken));
   f.reset(broken, true);
-  try {
-    f.reset(stdout, false);
-    FAIL();
-  } catch (const SystemException& e) {
-    EXPECT_EQ(e.err(), EBADF);
-    EXPECT_EQ(std::string(e.message()).rfind("fclose: ", 0), 0u);
-  }
+  EXPECT_TRUE(startsWith(sysError([&] { f.reset(stdout, false); }, EBADF),
+                         "fclose: "));
   EXPECT_EQ(f.get(), stdout); // taken despite the failure
 }
 
@@ -218,13 +226,8 @@ TEST(FileUtil, MkDir)
   EXPECT_EQ(modeOf(p), 0700u);
 
   std::string bad = dir / "missing/x";
-  try {
-    mkDir(bad.c_str(), true);
-    FAIL();
-  } catch (const SystemException& e) {
-    EXPECT_EQ(e.err(), ENOENT);
-    EXPECT_EQ(std::string(e.message()).rfind("mkDir(" + bad + "): ", 0), 0u);
-  }
+  EXPECT_TRUE(startsWith(sysError([&] { mkDir(bad.c_str(), true); }, ENOENT),
+                         "mkDir(" + bad + "): "));
 }
 
 TEST(FileUtil, MakePrivate)
@@ -242,21 +245,10 @@ TEST(FileUtil, MakePrivate)
   }
   EXPECT_EQ(modeOf(p), 0600u);
   std::string missing = dir / "missing";
-  try {
-    fileMakePrivate(-1, missing.c_str());
-    FAIL();
-  } catch (const SystemException& e) {
-    EXPECT_EQ(std::string(e.message())
-                  .rfind("fileMakePrivate/stat(" + missing + "): ", 0),
-              0u);
-  }
-  try {
-    fileMakePrivate(1000000, nullptr);
-    FAIL();
-  } catch (const SystemException& e) {
-    EXPECT_EQ(std::string(e.message()).rfind("fileMakePrivate/fstat: ", 0),
-              0u);
-  }
+  EXPECT_TRUE(startsWith(sysError([&] { fileMakePrivate(-1, missing.c_str()); }),
+                         "fileMakePrivate/stat(" + missing + "): "));
+  EXPECT_TRUE(startsWith(sysError([] { fileMakePrivate(1000000, nullptr); }),
+                         "fileMakePrivate/fstat: "));
 }
 
 TEST(FileUtil, MakePrivateTakesOwnership)

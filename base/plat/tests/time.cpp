@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 using namespace plat;
@@ -23,26 +22,13 @@ std::string parseError(const char* text)
 
 struct tm makeTm(int y, int mon, int d, int h, int mi, int s)
 {
-  struct tm tm;
-  memset(&tm, 0, sizeof(tm));
-  tm.tm_year = y - 1900;
-  tm.tm_mon = mon - 1;
-  tm.tm_mday = d;
-  tm.tm_hour = h;
-  tm.tm_min = mi;
-  tm.tm_sec = s;
+  struct tm tm = {};
+  tm.tm_year = y - 1900, tm.tm_mon = mon - 1, tm.tm_mday = d;
+  tm.tm_hour = h, tm.tm_min = mi, tm.tm_sec = s;
   return tm;
 }
 
 } // namespace
-
-TEST(MonotonicTime, StartsNearZeroAndNeverGoesBack)
-{
-  int64_t a = monotonicNow();
-  int64_t b = monotonicNow();
-  EXPECT_GE(a, 0);
-  EXPECT_GE(b, a);
-}
 
 TEST(MonotonicTime, ReplacementClockGetsBoundAndReportsJump)
 {
@@ -118,22 +104,24 @@ TEST(CalendarTimeDeathTest, OffsetOfAYearIsFatal)
 
 TEST(IsoTime, Accepts)
 {
-  int64_t z = parseIsoTime("2024-03-05T07:08:09Z");
-  EXPECT_EQ(z, calendarFromTm(makeTm(2024, 3, 5, 7, 8, 9)));
-  EXPECT_EQ(parseIsoTime("2024-03-05T07:08:09"), z);
-  EXPECT_EQ(parseIsoTime("2024-3-5T07:08:09Z"), z);
+  const int64_t z = calendarFromTm(makeTm(2024, 3, 5, 7, 8, 9));
   const int64_t hour = 3600LL * 10000000;
-  EXPECT_EQ(parseIsoTime("2024-03-05T07:08:09+01:00"), z - hour);
-  EXPECT_EQ(parseIsoTime("2024-03-05T07:08:09+0100"), z - hour);
-  EXPECT_EQ(parseIsoTime("2024-03-05T07:08:09+01"), z - hour);
-  EXPECT_EQ(parseIsoTime("2024-03-05T07:08:09-02:30"), z + hour * 5 / 2);
-  EXPECT_EQ(parseIsoTime("2024-03-05T07:08:09+00:00"), z);
-  EXPECT_EQ(parseIsoTime("2024-03-05T07:08:09.5Z"), z + 5000000);
-  EXPECT_EQ(parseIsoTime("2024-03-05T07:08:09.000000100000"), z + 1);
-  EXPECT_EQ(parseIsoTime("2024-03-05T07:08:09.25+01:00"),
-            z - hour + 2500000);
-  EXPECT_EQ(parseIsoTime("0001-01-01T00:00:00Z"),
-            calendarFromTm(makeTm(1, 1, 1, 0, 0, 0)));
+  struct { const char* text; int64_t expected; } cases[] = {
+      {"2024-03-05T07:08:09Z", z},
+      {"2024-03-05T07:08:09", z},
+      {"2024-3-5T07:08:09Z", z},
+      {"2024-03-05T07:08:09+01:00", z - hour},
+      {"2024-03-05T07:08:09+0100", z - hour},
+      {"2024-03-05T07:08:09+01", z - hour},
+      {"2024-03-05T07:08:09-02:30", z + hour * 5 / 2},
+      {"2024-03-05T07:08:09+00:00", z},
+      {"2024-03-05T07:08:09.5Z", z + 5000000},
+      {"2024-03-05T07:08:09.000000100000", z + 1},
+      {"2024-03-05T07:08:09.25+01:00", z - hour + 2500000},
+      {"0001-01-01T00:00:00Z", calendarFromTm(makeTm(1, 1, 1, 0, 0, 0))},
+  };
+  for (auto& c : cases)
+    EXPECT_EQ(parseIsoTime(c.text), c.expected) << c.text;
 }
 
 TEST(IsoTime, Refuses)
