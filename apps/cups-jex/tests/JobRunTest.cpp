@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 using namespace jextest;
 
@@ -94,12 +95,11 @@ TEST_F(JobRun, PassThroughFromFileAndFromStdin)
   for (const char* format : {"PDF", "PS"}) {
     for (bool fromFile : {true, false}) {
       SCOPED_TRACE(std::string(format) + (fromFile ? " from a file" : " from stdin"));
-      std::string input = "/tmp/jex-" + id + "-source";
-      writeFile(input, pdf);
+      TempDir dir;
+      std::string input = writeFile(dir.file("job.pdf"), pdf);
       TestAgent agent(uid, gid, id, false);
       ProcessResult r = fromFile ? runJob(format, {input})
                                  : runJob(format, {}, pdf);
-      unlink(input.c_str());
       ASSERT_EQ(r.status, 0) << r.err;
       EXPECT_EQ(r.out, "");
       EXPECT_EQ(r.err, expectedErr(format, {base + ".in"}, agent.path()));
@@ -222,29 +222,24 @@ TEST_F(JobRun, RasterFromStdinNeverMakesACopy)
 
 TEST_F(JobRun, RasterFromFileDeletesItsCopy)
 {
-  std::string raster = sampleRaster(2);
-  std::string input = "/tmp/jex-" + id + "-source";
-  writeFile(input, raster);
-  TestAgent agent(uid, gid, id, false);
-  ProcessResult r = runJob("ZRLE", {input});
-  unlink(input.c_str());
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, expectedErr("ZRLE", {base + "-0.zrle", base + "-1.zrle"},
-                               agent.path()));
-  EXPECT_FALSE(exists(base + ".in"));
-  EXPECT_EQ(jobFiles(), (std::set<std::string>{"jex-" + id + "-0.zrle",
-                                               "jex-" + id + "-1.zrle",
-                                               "jex-" + id + ".ini"}));
-}
-
-TEST_F(JobRun, RasterWithoutAgentRemovesPagesAndCopy)
-{
-  std::string input = "/tmp/jex-" + id + "-source";
-  writeFile(input, sampleRaster(2));
-  ProcessResult r = runJob("ZRLE", {input});
-  unlink(input.c_str());
-  EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(jobFiles().empty());
+  TempDir dir;
+  std::string input = writeFile(dir.file("job.raster"), sampleRaster(2));
+  for (bool withAgent : {true, false}) {
+    SCOPED_TRACE(withAgent ? "agent" : "no agent");
+    std::unique_ptr<TestAgent> agent(withAgent ? new TestAgent(uid, gid, id, false)
+                                               : nullptr);
+    ProcessResult r = runJob("ZRLE", {input});
+    EXPECT_EQ(r.status, withAgent ? 0 : 1) << r.err;
+    if (agent) {
+      EXPECT_EQ(r.err, expectedErr("ZRLE", {base + "-0.zrle", base + "-1.zrle"},
+                                   agent->path()));
+    }
+    std::set<std::string> left;
+    if (withAgent)
+      left = {"jex-" + id + "-0.zrle", "jex-" + id + "-1.zrle", "jex-" + id + ".ini"};
+    EXPECT_EQ(jobFiles(), left); // never the copy (.in)
+    TearDown();
+  }
 }
 
 #endif // JEX_SAMPLE_RASTER

@@ -10,47 +10,56 @@
 
 using namespace rfb;
 using Bytes = std::vector<uint8_t>;
+using V = std::vector<uint32_t>;
 
 namespace {
 
-// One zlib stream cut at sync-flush points, as an encoder produces it.
-class Deflater {
+// One decoder fed one zlib stream cut at sync-flush points, as an encoder
+// produces it.
+class Stream {
 public:
-  Deflater() {
-    memset(&zs_, 0, sizeof(zs_));
-    deflateInit(&zs_, Z_DEFAULT_COMPRESSION);
-  }
-  ~Deflater() { deflateEnd(&zs_); }
-  Bytes chunk(const Bytes& in) {
-    Bytes out(in.size() * 2 + 128);
-    zs_.next_in = const_cast<Bytef*>(in.data());
-    zs_.avail_in = uInt(in.size());
-    zs_.next_out = out.data();
-    zs_.avail_out = uInt(out.size());
+  Stream() { memset(&zs_, 0, sizeof(zs_)); deflateInit(&zs_, Z_DEFAULT_COMPRESSION); }
+  ~Stream() { deflateEnd(&zs_); }
+
+  // Decodes raw tiles for rect into out, a buffer of stride pixels a row.
+  template <class T>
+  void decode(const Rect& rect, const Bytes& tiles, T* out, int stride,
+              const PixelFormat& pf = PixelFormat::nativeRgb888())
+  {
+    Bytes z(tiles.size() * 2 + 128);
+    zs_.next_in = const_cast<Bytef*>(tiles.data());
+    zs_.avail_in = uInt(tiles.size());
+    zs_.next_out = z.data();
+    zs_.avail_out = uInt(z.size());
     EXPECT_EQ(deflate(&zs_, Z_SYNC_FLUSH), Z_OK);
-    out.resize(out.size() - zs_.avail_out);
-    return out;
+    z.resize(z.size() - zs_.avail_out);
+    dec.decodeRect(rect, z.data(), z.size(), pf, reinterpret_cast<uint8_t*>(out),
+                   stride);
   }
+
+  ZRLEDecoder dec;
 
 private:
   z_stream zs_;
 };
 
 // Decodes a raw tile stream for a w x h rectangle into 32-bit pixels.
-std::vector<uint32_t> decode32(const Bytes& tiles, int w, int h,
-                               const PixelFormat& pf = PixelFormat::nativeRgb888(),
-                               bool reuse = false,
-                               std::vector<uint8_t>* subencs = nullptr) {
-  Deflater z;
-  Bytes data = z.chunk(tiles);
-  ZRLEDecoder dec;
-  dec.setAllowPaletteReuse(reuse);
-  std::vector<uint32_t> px(size_t(w) * h, 0xdeadbeef);
-  dec.decodeRect(Rect(0, 0, w, h), data.data(), data.size(), pf,
-                 reinterpret_cast<uint8_t*>(px.data()), w);
-  if (subencs)
-    *subencs = dec.tileSubencodings();
+V decode32(const Bytes& tiles, int w, int h,
+           const PixelFormat& pf = PixelFormat::nativeRgb888())
+{
+  V px(size_t(w) * h, 0xdeadbeef);
+  Stream().decode(Rect(0, 0, w, h), tiles, px.data(), w, pf);
   return px;
+}
+
+std::string decodeError(const Bytes& tiles, int w, int h)
+{
+  try {
+    decode32(tiles, w, h);
+  } catch (plat::Exception& e) {
+    return e.message();
+  }
+  return "accepted";
 }
 
 const uint32_t A = 0x00112233, B = 0x00aabbcc, C = 0x00010203;
@@ -62,23 +71,17 @@ const uint32_t A = 0x00112233, B = 0x00aabbcc, C = 0x00010203;
 } // namespace
 
 TEST(ZRLEDecoder, SubencodingsOfOneTile) {
-  using V = std::vector<uint32_t>;
-  // raw
-  EXPECT_EQ(decode32({0, CA, CB, CC, CA}, 2, 2), (V{A, B, C, A}));
-  // solid
-  EXPECT_EQ(decode32({1, CB}, 3, 2), V(6, B));
-  // packed, 1 bit, rows of 3 padded to a byte: 101, 010
+  EXPECT_EQ(decode32({0, CA, CB, CC, CA}, 2, 2), (V{A, B, C, A})); // raw
+  EXPECT_EQ(decode32({1, CB}, 3, 2), V(6, B));                     // solid
+  // Packed, 1 bit, rows of 3 padded to a byte: 101, 010.
   EXPECT_EQ(decode32({2, CA, CB, 0xa0, 0x40}, 3, 2), (V{B, A, B, A, B, A}));
-  // packed, 2 bits: indices 2 1 0 / 0 0 2
+  // Packed, 2 bits: 2 1 0 / 0 0 2; 4 bits, five colours: 4 0 / 3 1.
   EXPECT_EQ(decode32({3, CA, CB, CC, 0x90, 0x08}, 3, 2), (V{C, B, A, A, A, C}));
-  // packed, 4 bits, five colours: 4 0 / 3 1
-  EXPECT_EQ(decode32({5, CA, CA, CB, CB, CC, 0x40, 0x31}, 2, 2),
-            (V{C, A, B, A}));
-  // plain RLE: a run of 3 across the row end, then 1
+  EXPECT_EQ(decode32({5, CA, CA, CB, CB, CC, 0x40, 0x31}, 2, 2), (V{C, A, B, A}));
+  // Plain RLE: a run of 3 across the row end, then 1; palette RLE: single,
+  // pair, run of 3 (code 2).
   EXPECT_EQ(decode32({128, CA, 2, CB, 0}, 2, 2), (V{A, A, A, B}));
-  // palette RLE: single, pair, run of 3 (code 2)
-  EXPECT_EQ(decode32({130, CA, CB, 0, 1, 1, 128, 2}, 3, 2),
-            (V{A, B, B, A, A, A}));
+  EXPECT_EQ(decode32({130, CA, CB, 0, 1, 1, 128, 2}, 3, 2), (V{A, B, B, A, A, A}));
 }
 
 TEST(ZRLEDecoder, RunLengthsSumTheirBytes) {
@@ -88,33 +91,20 @@ TEST(ZRLEDecoder, RunLengthsSumTheirBytes) {
   for (; rest > 254; rest -= 255)
     t.push_back(255);
   t.push_back(uint8_t(rest));
-  std::vector<uint32_t> px = decode32(t, 64, 64);
-  EXPECT_EQ(px[255], A);
-  EXPECT_EQ(px[256], B);
-  EXPECT_EQ(px[765], B);
-  EXPECT_EQ(px[766], C);
-  EXPECT_EQ(px[4095], C);
+  V px = decode32(t, 64, 64);
+  EXPECT_EQ((V{px[255], px[256], px[765], px[766], px[4095]}), (V{A, B, B, C, C}));
 }
 
 TEST(ZRLEDecoder, TilesAndStreamContinueAcrossRectangles) {
   // 65 x 2: a 64-wide tile and a 1-wide one; then a second rectangle
   // continuing the same zlib stream.
-  Deflater z;
-  ZRLEDecoder dec;
-  Bytes first = z.chunk({1, CA, 1, CB});
-  Bytes second = z.chunk({0, CC});
-  std::vector<uint32_t> px(65 * 2);
-  dec.decodeRect(Rect(0, 0, 65, 2), first.data(), first.size(),
-                 PixelFormat::nativeRgb888(),
-                 reinterpret_cast<uint8_t*>(px.data()), 65);
-  EXPECT_EQ(px[63], A);
-  EXPECT_EQ(px[64], B);
-  EXPECT_EQ(px[65 + 64], B);
-  EXPECT_EQ(dec.tileSubencodings(), (std::vector<uint8_t>{1, 1}));
+  Stream s;
+  V px(65 * 2);
+  s.decode(Rect(0, 0, 65, 2), {1, CA, 1, CB}, px.data(), 65);
+  EXPECT_EQ((V{px[63], px[64], px[65 + 64]}), (V{A, B, B}));
+  EXPECT_EQ(s.dec.tileSubencodings(), (std::vector<uint8_t>{1, 1}));
   uint32_t one = 0;
-  dec.decodeRect(Rect(5, 5, 6, 6), second.data(), second.size(),
-                 PixelFormat::nativeRgb888(), reinterpret_cast<uint8_t*>(&one),
-                 1);
+  s.decode(Rect(5, 5, 6, 6), {0, CC}, &one, 1);
   EXPECT_EQ(one, C);
 }
 
@@ -123,83 +113,51 @@ TEST(ZRLEDecoder, CPixelSizeFollowsTheFormat) {
   // three in memory.
   PixelFormat be = PixelFormat::rgb888();
   be.bigEndian = true;
-  std::vector<uint32_t> px = decode32({1, 0x11, 0x22, 0x33}, 1, 1, be);
+  V px = decode32({1, 0x11, 0x22, 0x33}, 1, 1, be);
   const uint8_t* b = reinterpret_cast<const uint8_t*>(px.data());
   EXPECT_EQ(Bytes(b, b + 4), (Bytes{0, 0x11, 0x22, 0x33}));
   // Colour in the top three bytes, little-endian: last three in memory.
   PixelFormat high(32, 24, false, true, 255, 255, 255, 24, 16, 8);
-  px = decode32({1, 0x11, 0x22, 0x33}, 1, 1, high);
-  EXPECT_EQ(px[0], 0x33221100u);
+  EXPECT_EQ(decode32({1, 0x11, 0x22, 0x33}, 1, 1, high)[0], 0x33221100u);
   // Depth 32 (alpha): whole pixels.
-  px = decode32({1, 1, 2, 3, 4}, 1, 1, PixelFormat::argb8888());
-  EXPECT_EQ(px[0], 0x04030201u);
+  EXPECT_EQ(decode32({1, 1, 2, 3, 4}, 1, 1, PixelFormat::argb8888())[0],
+            0x04030201u);
   // 16 bpp: two bytes as stored.
-  Deflater z;
-  Bytes data = z.chunk({1, 0x34, 0x12});
-  ZRLEDecoder dec;
   uint16_t p16 = 0;
-  dec.decodeRect(Rect(0, 0, 1, 1), data.data(), data.size(),
-                 PixelFormat::rgb565(), reinterpret_cast<uint8_t*>(&p16), 1);
+  Stream().decode(Rect(0, 0, 1, 1), {1, 0x34, 0x12}, &p16, 1, PixelFormat::rgb565());
   EXPECT_EQ(p16, 0x1234);
 }
 
 TEST(ZRLEDecoder, PreviousPaletteOnlyWhenAllowed) {
   // Three 64 x 1 rectangles of one stream: a packed tile with palette
   // {A, B}, then packed (127) and palette RLE (129) against it.
-  Deflater z;
-  ZRLEDecoder dec;
-  dec.setAllowPaletteReuse(true);
-  std::vector<uint32_t> row(64);
-  auto decodeRow = [&](const Bytes& tiles) {
-    Bytes c = z.chunk(tiles);
-    dec.decodeRect(Rect(0, 0, 64, 1), c.data(), c.size(),
-                   PixelFormat::nativeRgb888(),
-                   reinterpret_cast<uint8_t*>(row.data()), 64);
-  };
-  decodeRow({2, CA, CB, 0x80, 0, 0, 0, 0, 0, 0, 0});
-  EXPECT_EQ(row[0], B);
-  EXPECT_EQ(row[1], A);
-  decodeRow({127, 0x40, 0, 0, 0, 0, 0, 0, 0});
-  EXPECT_EQ(row[0], A);
-  EXPECT_EQ(row[1], B);
-  EXPECT_EQ(row[2], A);
-  decodeRow({129, 1, 128 | 0, 62});
-  EXPECT_EQ(row[0], B);
-  EXPECT_EQ(row[1], A);
-  EXPECT_EQ(row[63], A);
+  Stream s;
+  s.dec.setAllowPaletteReuse(true);
+  V row(64);
+  s.decode(Rect(0, 0, 64, 1), {2, CA, CB, 0x80, 0, 0, 0, 0, 0, 0, 0}, row.data(), 64);
+  EXPECT_EQ((V{row[0], row[1]}), (V{B, A}));
+  s.decode(Rect(0, 0, 64, 1), {127, 0x40, 0, 0, 0, 0, 0, 0, 0}, row.data(), 64);
+  EXPECT_EQ((V{row[0], row[1], row[2]}), (V{A, B, A}));
+  s.decode(Rect(0, 0, 64, 1), {129, 1, 128 | 0, 62}, row.data(), 64);
+  EXPECT_EQ((V{row[0], row[1], row[63]}), (V{B, A, A}));
 
-  try {
-    decode32({127}, 1, 1);
-    FAIL() << "127 accepted";
-  } catch (plat::Exception& e) {
-    EXPECT_STREQ(e.message(), "ZRLE: unused subencoding 127");
-  }
+  EXPECT_EQ(decodeError({127}, 1, 1), "ZRLE: unused subencoding 127");
 }
 
 TEST(ZRLEDecoder, CorruptDataIsRefused) {
-  auto message = [](const Bytes& tiles, int w, int h) -> std::string {
-    try {
-      decode32(tiles, w, h);
-    } catch (plat::Exception& e) {
-      return e.message();
-    }
-    return "accepted";
-  };
-  EXPECT_EQ(message({2, CA, CB, 0x40}, 2, 1), "accepted");
-  EXPECT_EQ(message({3, CA, CB, CC, 0xc0}, 1, 1),
+  EXPECT_EQ(decodeError({2, CA, CB, 0x40}, 2, 1), "accepted");
+  EXPECT_EQ(decodeError({3, CA, CB, CC, 0xc0}, 1, 1),
             "ZRLE: palette index out of range");
-  EXPECT_EQ(message({128, CA, 4}, 2, 2), "ZRLE: run past the end of a tile");
-  EXPECT_EQ(message({1, CA, 0}, 1, 1), "ZRLE: data left after the last tile");
-  EXPECT_EQ(message({0, CA}, 2, 1),
+  EXPECT_EQ(decodeError({128, CA, 4}, 2, 2), "ZRLE: run past the end of a tile");
+  EXPECT_EQ(decodeError({1, CA, 0}, 1, 1), "ZRLE: data left after the last tile");
+  EXPECT_EQ(decodeError({0, CA}, 2, 1),
             "ZRLE: compressed data ends inside a rectangle");
-  EXPECT_EQ(message({17}, 1, 1), "ZRLE: unused subencoding 17");
+  EXPECT_EQ(decodeError({17}, 1, 1), "ZRLE: unused subencoding 17");
 
-  ZRLEDecoder dec;
   uint32_t px;
-  const uint8_t junk[] = {1, 2, 3, 4, 5, 6};
-  EXPECT_THROW(dec.decodeRect(Rect(0, 0, 1, 1), junk, sizeof(junk),
-                              PixelFormat::nativeRgb888(),
-                              reinterpret_cast<uint8_t*>(&px), 1),
+  const uint8_t junk[] = {1, 2, 3, 4, 5, 6}; // not zlib data
+  EXPECT_THROW(ZRLEDecoder().decodeRect(Rect(0, 0, 1, 1), junk, sizeof(junk),
+                                        PixelFormat::nativeRgb888(), (uint8_t*)&px, 1),
                plat::Exception);
 }
 

@@ -21,6 +21,14 @@ inline void pixelAt(int n, int x, int y, uint8_t rgb[3])
   rgb[2] = (uint8_t)((x ^ y) & 0xf0);
 }
 
+// pixelAt as a 0xRRGGBB value.
+inline uint32_t pixelValue(int n, int x, int y)
+{
+  uint8_t rgb[3];
+  pixelAt(n, x, y, rgb);
+  return (uint32_t)rgb[0] << 16 | (uint32_t)rgb[1] << 8 | rgb[2];
+}
+
 inline cups_page_header_t rgbHeader(unsigned w, unsigned h,
                                     unsigned bytesPerLine = 0)
 {
@@ -59,15 +67,5 @@ public:
 
   std::string bytes;
 };
-
-// Counts the lines of the double's call log that start with prefix.
-inline int countCalls(const std::string& logPath, const std::string& prefix)
-{
-  std::string log = "\n" + jextest::readFile(logPath);
-  int n = 0;
-  for (size_t at = 0; (at = log.find("\n" + prefix, at)) != std::string::npos; at++)
-    n++;
-  return n;
-}
 
 } // namespace rastertest

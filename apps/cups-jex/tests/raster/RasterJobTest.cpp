@@ -33,10 +33,7 @@ void expectPage(const plat::String& path, int n, unsigned w, unsigned h)
   page.decode(pb);
   for (unsigned y = 0; y < h; y++) {
     for (unsigned x = 0; x < w; x++) {
-      uint8_t rgb[3];
-      pixelAt(n, (int)x, (int)y, rgb);
-      uint32_t want = (uint32_t)rgb[0] << 16 | (uint32_t)rgb[1] << 8 | rgb[2];
-      ASSERT_EQ(pb.getPixel((int)x, (int)y), want)
+      ASSERT_EQ(pb.getPixel((int)x, (int)y), pixelValue(n, (int)x, (int)y))
           << "page " << n << " at " << x << "," << y;
     }
   }
