@@ -8,6 +8,8 @@
 // that throws CheckFailed.
 #pragma once
 
+#include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace jexfuzz {
@@ -17,10 +19,30 @@ public:
   using std::logic_error::logic_error;
 };
 
-// Called with "file:line: condition"; must not return.
+// Called with "file:line: condition"; must not return. Null restores the
+// default.
 typedef void (*CheckFailureHandler)(const char* what);
-void setCheckFailureHandler(CheckFailureHandler handler);
-[[noreturn]] void checkFailed(const char* file, int line, const char* cond);
+
+inline void abortOnFailure(const char* what)
+{
+  fprintf(stderr, "fuzz check failed: %s\n", what);
+  abort();
+}
+
+inline CheckFailureHandler checkFailureHandler = abortOnFailure;
+
+inline void setCheckFailureHandler(CheckFailureHandler h)
+{
+  checkFailureHandler = h ? h : abortOnFailure;
+}
+
+[[noreturn]] inline void checkFailed(const char* file, int line, const char* cond)
+{
+  char what[512];
+  snprintf(what, sizeof(what), "%s:%d: %s", file, line, cond);
+  checkFailureHandler(what);
+  abort();  // a handler that returned
+}
 
 } // namespace jexfuzz
 

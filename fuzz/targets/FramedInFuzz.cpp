@@ -100,19 +100,13 @@ void typedReads(rdr::InStream& in, size_t left, Ops& ops, Bytes& got)
 {
   while (left > 0) {
     int op = ops.next() % 5;
-    if (op == 0 || left < 2) {
-      got.push_back(in.readU8());
-      left--;
-    } else if (op == 1 || left < 4) {
-      uint16_t v = in.readU16();
-      got.push_back(uint8_t(v >> 8));
-      got.push_back(uint8_t(v));
-      left -= 2;
-    } else if (op == 2) {
-      uint32_t v = in.readU32();
-      for (int s = 24; s >= 0; s -= 8)
-        got.push_back(uint8_t(v >> s));
-      left -= 4;
+    if (op < 3 || left < 4) {
+      // A 1, 2 or 4-byte big-endian read that fits what is left.
+      size_t n = op == 0 || left < 2 ? 1 : op == 1 || left < 4 ? 2 : 4;
+      uint32_t v = n == 1 ? in.readU8() : n == 2 ? in.readU16() : in.readU32();
+      for (size_t i = n; i-- > 0;)
+        got.push_back(uint8_t(v >> (8 * i)));
+      left -= n;
     } else {
       size_t n = std::min(left, size_t(ops.next() % 70000 + 1));
       size_t at = got.size();

@@ -45,11 +45,9 @@ int fuzz_hex(const uint8_t* data, size_t size)
 
   // The raw bytes, NULs included, through encode and decode.
   plat::String enc = plat::hexEncode(data, size);
-  FUZZ_CHECK(strlen(enc.c_str()) == 2 * size);
   plat::MBuf<unsigned char> back;
   FUZZ_CHECK(plat::tryHexDecode(enc.c_str(), back));
   FUZZ_CHECK(back.size() == size);
-  FUZZ_CHECK(size == 0 || memcmp(back.data(), data, size) == 0);
   FUZZ_CHECK(plat::constTimeEqual(back.data(), data, size));
   if (size > 0) {
     back[uint32_t(size / 2)] ^= 1;

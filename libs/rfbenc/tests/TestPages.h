@@ -1,6 +1,7 @@
 // Pages, compression and decoding helpers shared by the rfbenc tests.
 #pragma once
 
+#include <rfb/FullFramePixelBuffer.h>
 #include <rfb/ManagedPixelBuffer.h>
 #include <rfbdec/ZRLEDecoder.h>
 
@@ -76,19 +77,24 @@ inline Bytes inflateAll(const uint8_t* data, size_t len) {
   return out;
 }
 
-// Pixel-exact comparison of a page with the decoder's output for the
-// rectangle r of it (rows packed at r's width).
-inline void expectSamePixels(rfb::PixelBuffer& page, const rfb::Rect& r,
-                             const Bytes& decoded) {
-  const int bpp = page.getPF().bpp / 8;
-  int stride = 0;
-  const uint8_t* p = page.getPixelsR(r, &stride);
-  for (int y = 0; y < r.height(); y++) {
-    ASSERT_EQ(0, memcmp(p + size_t(y) * stride * bpp,
-                        decoded.data() + size_t(y) * r.width() * bpp,
+// Pixel-exact comparison of the rectangle r of two buffers.
+inline void expectSameFrame(rfb::PixelBuffer& a, rfb::PixelBuffer& b,
+                            const rfb::Rect& r) {
+  const size_t bpp = a.getPF().bpp / 8;
+  int sa = 0, sb = 0;
+  const uint8_t* pa = a.getPixelsR(r, &sa);
+  const uint8_t* pb = b.getPixelsR(r, &sb);
+  for (int y = 0; y < r.height(); y++)
+    ASSERT_EQ(0, memcmp(pa + size_t(y) * sa * bpp, pb + size_t(y) * sb * bpp,
                         size_t(r.width()) * bpp))
         << "row " << y << " of " << r.width() << "x" << r.height();
-  }
+}
+
+// The same against the decoder's output for r, rows packed at r's width.
+inline void expectSamePixels(rfb::PixelBuffer& page, const rfb::Rect& r,
+                             Bytes& decoded) {
+  rfb::FullFramePixelBuffer out(page.getPF(), r, nullptr, decoded.data());
+  expectSameFrame(page, out, r);
 }
 
 } // namespace testpages

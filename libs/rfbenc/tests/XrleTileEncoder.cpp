@@ -32,17 +32,18 @@ struct TileRun {
   Bytes raw;                    // uncompressed tile stream
   std::vector<uint8_t> subencs; // as the decoder saw them
   Bytes decoded;                // decoded pixels, rows packed
+  RecordingCallback cb;         // hook order and tile rectangles
 };
 
 TileRun encodeAndDecode(ManagedPixelBuffer& page, const Rect& r,
                         bool reuse = false) {
   EncoderCallback owner;
-  RecordingCallback cb;
-  XrleTileEncoder enc(&cb, &owner, 64, reuse, !reuse);
-  cb.enc = &enc;
+  TileRun run;
+  XrleTileEncoder enc(&run.cb, &owner, 64, reuse, !reuse);
+  run.cb.enc = &enc;
   rdr::MemOutStream os;
   enc.encodeRect(r, os, page);
-  TileRun run;
+  run.cb.enc = nullptr;
   run.raw.assign(os.data(), os.data() + os.length());
   Bytes z = deflateSync(run.raw);
   ZRLEDecoder dec;
@@ -130,18 +131,12 @@ TEST(XrleTileEncoder, SubRectangleOfALargerBufferDecodesItsOwnPixels) {
 }
 
 TEST(XrleTileEncoder, TilesComeRowByRowLeftToRight) {
-  const PixelFormat& pf = PixelFormat::nativeRgb888();
-  auto page = makePage(pf, 65, 65, [](int, int) { return 5u; });
-  EncoderCallback owner;
-  RecordingCallback cb;
-  XrleTileEncoder enc(&cb, &owner, 64, false, true);
-  cb.enc = &enc;
-  rdr::MemOutStream os;
-  enc.encodeRect(Rect(0, 0, 65, 65), os, *page);
-  EXPECT_EQ(cb.events, "RTTrRTTr");
-  std::vector<Rect> expected = {Rect(0, 0, 64, 64), Rect(64, 0, 65, 64),
-                                Rect(0, 64, 64, 65), Rect(64, 64, 65, 65)};
-  EXPECT_EQ(cb.tiles, expected);
+  auto page = makePage(PixelFormat::nativeRgb888(), 65, 65,
+                       [](int, int) { return 5u; });
+  TileRun run = encodeAndDecode(*page, Rect(0, 0, 65, 65));
+  EXPECT_EQ(run.cb.events, "RTTrRTTr");
+  EXPECT_EQ(run.cb.tiles, (std::vector<Rect>{Rect(0, 0, 64, 64), Rect(64, 0, 65, 64),
+                                             Rect(0, 64, 64, 65), Rect(64, 64, 65, 65)}));
 }
 
 TEST(XrleTileEncoder, WorkedExamplesChooseTheExpectedSubencoding) {
