@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 #include <regex.h>
@@ -9,45 +10,35 @@
 
 namespace {
 
-// Matches a dead child's standard error as a whole against a POSIX
-// extended regex (where '.' also matches a newline), ignoring the lines an emulator adds about the signal when the
-// tests run under one ("qemu: uncaught target signal 6 ...").
+// Matches a dead child's whole standard error against a POSIX extended
+// regex (where '.' also matches a newline), ignoring the lines an emulator
+// adds about the signal ("qemu: uncaught target signal 6 ...").
 class StderrIs : public testing::MatcherInterface<const std::string&> {
 public:
-  explicit StderrIs(const std::string& re) : text_("^(" + re + ")$")
-  {
-    valid_ = regcomp(&re_, text_.c_str(), REG_EXTENDED | REG_NOSUB) == 0;
-  }
-  StderrIs(const StderrIs&) = delete;
-  StderrIs& operator=(const StderrIs&) = delete;
-  ~StderrIs() override
-  {
-    if (valid_)
-      regfree(&re_);
-  }
+  explicit StderrIs(const std::string& re) : re_("^(" + re + ")$") {}
   bool MatchAndExplain(const std::string& err,
                        testing::MatchResultListener*) const override
   {
     std::string kept;
-    size_t pos = 0;
-    while (pos < err.size()) {
-      size_t nl = err.find('\n', pos);
-      size_t end = nl == std::string::npos ? err.size() : nl + 1;
+    for (size_t pos = 0, end; pos < err.size(); pos = end) {
+      end = std::min(err.find('\n', pos), err.size() - 1) + 1;
       if (err.compare(pos, 6, "qemu: ") != 0)
         kept.append(err, pos, end - pos);
-      pos = end;
     }
-    return valid_ && regexec(&re_, kept.c_str(), 0, nullptr, 0) == 0;
+    regex_t r;
+    if (regcomp(&r, re_.c_str(), REG_EXTENDED | REG_NOSUB) != 0)
+      return false;
+    bool ok = regexec(&r, kept.c_str(), 0, nullptr, 0) == 0;
+    regfree(&r);
+    return ok;
   }
   void DescribeTo(std::ostream* os) const override
   {
-    *os << "standard error matching " << text_;
+    *os << "standard error matching " << re_;
   }
 
 private:
-  std::string text_;
-  regex_t re_;
-  bool valid_;
+  std::string re_;
 };
 
 testing::Matcher<const std::string&> stderrIs(const std::string& re)

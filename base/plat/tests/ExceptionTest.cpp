@@ -10,22 +10,17 @@ using namespace plat;
 
 TEST(Exception, LongMessageIsCutWithoutSplittingACharacter)
 {
-  // 300 bytes of text; byte 255 would be the last one stored.
-  std::string ascii(300, 'a');
-  EXPECT_EQ(strlen(Exception(ascii.c_str()).message()), 255u);
-
-  std::string two = std::string(254, 'a') + "\xc3\xa9" + std::string(44, 'b');
-  EXPECT_EQ(std::string(Exception(two.c_str()).message()),
-            std::string(254, 'a'));
-
-  std::string three = std::string(253, 'a') + "\xe2\x82\xac" + std::string(44, 'b');
-  EXPECT_EQ(std::string(ExceptionFmt("%s", three.c_str()).message()),
-            std::string(253, 'a'));
-
+  // Byte 255 would be the last one stored.
+  const std::string a253(253, 'a'), tail(45, 'b');
+  EXPECT_EQ(strlen(Exception(std::string(300, 'a').c_str()).message()), 255u);
+  std::string two = a253 + "a\xc3\xa9" + tail;
+  EXPECT_EQ(Exception(two.c_str()).message(), a253 + "a");
+  std::string three = a253 + "\xe2\x82\xac" + tail;
+  EXPECT_EQ(ExceptionFmt("%s", three.c_str()).message(), a253);
   // A character that ends exactly at byte 255 is kept.
-  std::string fits = std::string(253, 'a') + "\xc3\xa9" + std::string(45, 'b');
-  EXPECT_EQ(std::string(Exception(Exception::fmt, "%s", fits.c_str()).message()),
-            std::string(253, 'a') + "\xc3\xa9");
+  std::string fits = a253 + "\xc3\xa9" + tail;
+  EXPECT_EQ(Exception(Exception::fmt, "%s", fits.c_str()).message(),
+            a253 + "\xc3\xa9");
 }
 
 TEST(Exception, SystemErrorSuffix)
