@@ -76,12 +76,17 @@ std::string readAll(const std::string& path)
   return s;
 }
 
-} // namespace
-
-TEST(FilePtr, ModesAndFlags)
-{
+class FileTest : public ::testing::Test {
+protected:
+  void touch() { FilePtr f(p.c_str(), FilePtr::Write); }
   TempDir dir;
   std::string p = dir / "f";
+};
+
+} // namespace
+
+TEST_F(FileTest, ModesAndFlags)
+{
   {
     UmaskGuard mask(077);
     FilePtr f(p.c_str(), FilePtr::Write);
@@ -118,9 +123,8 @@ TEST(FilePtr, ModesAndFlags)
   EXPECT_EQ(modeOf(r), 0600u);
 }
 
-TEST(FilePtr, OpenFailures)
+TEST_F(FileTest, OpenFailures)
 {
-  TempDir dir;
   std::string p = dir / "missing";
   EXPECT_TRUE(startsWith(sysError([&] { FilePtr(p.c_str(), FilePtr::Read); },
                                   ENOENT),
@@ -129,7 +133,7 @@ TEST(FilePtr, OpenFailures)
   EXPECT_FALSE(f);
 }
 
-TEST(FilePtr, DashMeansStandardStreams)
+TEST_F(FileTest, DashMeansStandardStreams)
 {
   {
     FilePtr f("-", FilePtr::Write);
@@ -148,10 +152,8 @@ TEST(FilePtr, DashMeansStandardStreams)
       Exception);
 }
 
-TEST(FilePtr, ResetClosesOwnedAndReportsCloseFailure)
+TEST_F(FileTest, ResetClosesOwnedAndReportsCloseFailure)
 {
-  TempDir dir;
-  std::string p = dir / "f";
   FilePtr f(p.c_str(), FilePtr::Write);
   int fd = fileno(f.get());
   f.reset();
@@ -167,11 +169,9 @@ TEST(FilePtr, ResetClosesOwnedAndReportsCloseFailure)
   EXPECT_EQ(f.get(), stdout); // taken despite the failure
 }
 
-TEST(FilePtr, DestructorLogsCloseFailure)
+TEST_F(FileTest, DestructorLogsCloseFailure)
 {
-  TempDir dir;
-  std::string p = dir / "f";
-  { FilePtr f(p.c_str(), FilePtr::Write); }
+  touch();
   LogCapture cap("filecap", "FilePtr:filecap:0");
   for (bool logIt : {true, false}) {
     FILE* broken = fopen(p.c_str(), "r");
@@ -184,10 +184,8 @@ TEST(FilePtr, DestructorLogsCloseFailure)
   EXPECT_EQ(lines[0].rfind("0 fclose: ", 0), 0u) << lines[0];
 }
 
-TEST(FilePtr, DescriptorsAreCloseOnExec)
+TEST_F(FileTest, DescriptorsAreCloseOnExec)
 {
-  TempDir dir;
-  std::string p = dir / "f";
   FilePtr f(p.c_str(), FilePtr::Write);
   int fd1 = fileno(f.get());
   int fd2 = fileOpenFd(p.c_str(), O_RDONLY, 0);
@@ -197,9 +195,8 @@ TEST(FilePtr, DescriptorsAreCloseOnExec)
   close(fd2);
 }
 
-TEST(FileUtil, MkDir)
+TEST_F(FileTest, MkDir)
 {
-  TempDir dir;
   UmaskGuard mask(022);
   std::string d = dir / "d";
   EXPECT_TRUE(mkDir(d.c_str(), false));
@@ -217,11 +214,9 @@ TEST(FileUtil, MkDir)
                          "mkDir(" + bad + "): "));
 }
 
-TEST(FileUtil, MakePrivate)
+TEST_F(FileTest, MakePrivate)
 {
-  TempDir dir;
-  std::string p = dir / "f";
-  { FilePtr f(p.c_str(), FilePtr::Write); }
+  touch();
   chmod(p.c_str(), 04644);
   fileMakePrivate(-1, p.c_str());
   EXPECT_EQ(modeOf(p), 04600u);
@@ -238,13 +233,11 @@ TEST(FileUtil, MakePrivate)
                          "fileMakePrivate/fstat: "));
 }
 
-TEST(FileUtil, MakePrivateTakesOwnership)
+TEST_F(FileTest, MakePrivateTakesOwnership)
 {
   if (geteuid() != 0)
     GTEST_SKIP() << "changing a file's owner needs root";
-  TempDir dir;
-  std::string p = dir / "f";
-  { FilePtr f(p.c_str(), FilePtr::Write); }
+  touch();
   ASSERT_EQ(chown(p.c_str(), 1234, 1234), 0);
   fileMakePrivate(-1, p.c_str());
   struct stat st;

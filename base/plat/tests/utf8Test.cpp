@@ -75,10 +75,8 @@ TEST(utf8, RepairReplacesEachBadSequenceOnce)
   EXPECT_EQ(utf8Repair("a\xff" "b").c_str(), "a" + F + "b");
   EXPECT_EQ(repaired(std::string("a\0b", 3)), "a");
   EXPECT_STREQ(utf8Repair(nullptr).c_str(), "");
-}
 
-TEST(utf8, RepairWithLimitNeverSplitsACharacter)
-{
+  // With a limit a character is never split.
   const char* text = "ab\xe2\x82\xac" "c";
   EXPECT_STREQ(utf8Repair(text, 2).c_str(), "ab");
   EXPECT_STREQ(utf8Repair(text, 4).c_str(), "ab");
