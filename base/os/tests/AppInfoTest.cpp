@@ -71,7 +71,6 @@ TEST_F(AppInfoTest, MissingTranslationAndUnsetPathPart)
 {
   AppInfo::set("print", nullptr, "jextest", "os_no_such_key", "Printer");
   EXPECT_STREQ(AppInfo::getDisplayName(), "Missing translation");
-  EXPECT_STREQ(AppInfo::getCompany(true), "");
   EXPECT_DEATH(
       {
         AppInfo::set("x", nullptr, nullptr, nullptr, nullptr);

@@ -72,8 +72,7 @@ public:
   explicit Listener(const std::string& path, bool listenToo = true)
       : fd_(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
   {
-    struct sockaddr_un addr;
-    memset(&addr, 0, sizeof(addr));
+    struct sockaddr_un addr = {};
     addr.sun_family = AF_UNIX;
     memcpy(addr.sun_path, path.data(), path.size());
     if (bind(fd_.get(), reinterpret_cast<struct sockaddr*>(&addr),
