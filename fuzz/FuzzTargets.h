@@ -43,8 +43,8 @@ struct FuzzTarget {
 };
 
 // Every target, in the order of JEX_FUZZ_TARGETS; ends with a null name.
-#define JEX_FUZZ_ENTRY(name) {#name, fuzz_##name},
-inline const FuzzTarget fuzzTargets[] = {JEX_FUZZ_TARGETS(JEX_FUZZ_ENTRY){nullptr, nullptr}};
-#undef JEX_FUZZ_ENTRY
+#define JEX_FUZZ_LIST_ENTRY(name) {#name, fuzz_##name},
+inline const FuzzTarget fuzzTargets[] = {JEX_FUZZ_TARGETS(JEX_FUZZ_LIST_ENTRY){nullptr, nullptr}};
+#undef JEX_FUZZ_LIST_ENTRY
 
 } // namespace jexfuzz
