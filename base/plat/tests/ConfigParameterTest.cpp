@@ -61,6 +61,7 @@ TEST_F(ConfigParameterTest, IntRangeAndBases)
   EXPECT_EQ(8, level.getValue());
   EXPECT_FALSE(level.setFromInt(10, PriorityPreference));
   EXPECT_STREQ("8", level.valueText().c_str());
+  EXPECT_STREQ("int", level.typeName());     // type names show in log lines
 }
 
 TEST_F(ConfigParameterTest, BoolSyntax)
@@ -84,6 +85,7 @@ TEST_F(ConfigParameterTest, BoolSyntax)
     EXPECT_TRUE(b) << t;
   }
   EXPECT_STREQ("1", b.valueText().c_str());
+  EXPECT_STREQ("bool", b.typeName());
 }
 
 TEST_F(ConfigParameterTest, PrioritiesUnsetAndLogLines)
@@ -126,6 +128,7 @@ TEST_F(ConfigParameterTest, PriorityLabelsAndValueTexts)
   Configuration conf("Test");
   IntParameter p("Labels", "desc", 1, false, &conf);
   EXPECT_STREQ("Priority 20", p.priorityLabel(20).c_str());
+  EXPECT_STREQ("Policy", p.priorityLabel(30).c_str());
   p.setFromInt(2, PriorityPreference);
   p.setFromInt(3, 40);
   EXPECT_STREQ("Policy overriding preference", p.priorityLabel(40).c_str());
@@ -162,6 +165,7 @@ TEST_F(ConfigParameterTest, StringValues)
   } catch (const BadUtf8& e) {
     EXPECT_STREQ("Bad UTF-8 string for Str", e.message());
   }
+  EXPECT_STREQ("string", s.typeName());
 }
 
 TEST_F(ConfigParameterTest, S64Forms)
@@ -180,6 +184,7 @@ TEST_F(ConfigParameterTest, S64Forms)
   EXPECT_TRUE(p.setValue(-2, PriorityPreference));
   EXPECT_STREQ("int64:fffffffffffffffe", p.valueText().c_str());
   EXPECT_EQ(-2, p.getValue());
+  EXPECT_STREQ("s64", p.typeName());
 }
 
 TEST_F(ConfigParameterTest, BinaryValues)
@@ -200,6 +205,7 @@ TEST_F(ConfigParameterTest, BinaryValues)
   EXPECT_EQ(mem, out.data());
   EXPECT_EQ(0, memcmp(out.data(), "\x00\xff\x10", 3));
   EXPECT_TRUE(out.wipes());
+  EXPECT_STREQ("binary", b.typeName());
 
 }
 
@@ -214,6 +220,7 @@ TEST_F(ConfigParameterTest, EnumByName)
   EXPECT_STREQ("high", e.valueText().c_str());
   EXPECT_FALSE(e.setFromText("2", PriorityPreference));
   EXPECT_FALSE(e.setFromInt(3, PriorityPreference));
+  EXPECT_STREQ("enum", e.typeName());
 }
 
 TEST_F(ConfigParameterTest, CloneCarriesEveryPriority)

@@ -3,10 +3,11 @@
 #include <plat/BinaryParameter.h>
 #include <plat/ConfigParameter.h>
 #include <plat/Configuration.h>
-#include <plat/LogDestMem.h>
 #include <plat/LogSrc.h>
 #include <plat/ParameterAlias.h>
 #include <plat/StringParameter.h>
+
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -32,8 +33,6 @@ protected:
         hidden("_Hidden", "Never listed", false, false, &conf)
   {
   }
-
-  void SetUp() override { LogDestMem::instance().clear(); }
 
   // Parses args, returning the BadCmdLineArg message or "" when accepted.
   std::string parse(std::vector<const char*> args,
@@ -182,21 +181,16 @@ TEST_F(ConfigurationTest, ListValuesLogsPriorityLabels)
   zlib.setFromInt(4, PriorityPreference);
   mini.setFromInt(1, 40);
   mini.setFromInt(0, PriorityPreference);
+  LogCapture cap("confcap", "Configuration:confcap:100");
   conf.listValues();
-  std::vector<std::string> lines;
-  for (const LogDestMem::Message& m : LogDestMem::instance().messages()) {
-    if (m.src == "Configuration")
-      lines.push_back(std::to_string(m.level) + " " + m.text);
-  }
-  std::vector<std::string> expected = {
-      "100 _Hidden=0 (Default)",
-      "100 Key=<binary> (Default)",
-      "100 Big=int64:0000000000000001 (Default)",
-      "100 Name= (Default)",
-      "30 ZlibLevel=4 (Preference)",
-      "30 MiniUpdates=1 (Policy overriding preference)",
-  };
-  EXPECT_EQ(expected, lines);
+  EXPECT_EQ(cap.lines(), (std::vector<std::string>{
+                             "100 _Hidden=0 (Default)",
+                             "100 Key=<binary> (Default)",
+                             "100 Big=int64:0000000000000001 (Default)",
+                             "100 Name= (Default)",
+                             "30 ZlibLevel=4 (Preference)",
+                             "30 MiniUpdates=1 (Policy overriding preference)",
+                         }));
 }
 
 TEST_F(ConfigurationTest, AliasSetsEveryNamedParameter)
