@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
-#include <regex>
 #include <string>
 
 using namespace loc;
@@ -20,10 +20,15 @@ namespace {
 // The placeholders of a text, in order ("%S", "%1$S", "%%").
 std::string placeholders(const char* text)
 {
-  std::string out, t(text);
-  static const std::regex re("%[0-9]*\\$?.");
-  for (std::sregex_iterator it(t.begin(), t.end(), re), end; it != end; ++it)
-    out += it->str() + ' ';
+  std::string out;
+  for (const char* p = strchr(text, '%'); p; p = strchr(p + 1, '%')) {
+    const char* q = p + 1 + strspn(p + 1, "0123456789");
+    q += *q == '$';
+    if (!*q)
+      break;
+    out.append(p, size_t(q + 1 - p)) += ' ';
+    p = q;
+  }
   return out;
 }
 

@@ -22,11 +22,9 @@ public:
         chunk_(chunk), avail_(data_.size()) {}
 
   void setAvailable(size_t n) { avail_ = std::min(n, data_.size()); }
-  size_t fills() const { return fills_; }
 
 protected:
   size_t fillBuffer(uint8_t* dest, size_t maxLen) override {
-    fills_++;
     if (next_ == data_.size())
       throw rdr::EndOfStream("End of IO stream");
     size_t n = std::min({maxLen, chunk_, avail_ - next_});
@@ -40,7 +38,6 @@ private:
   size_t chunk_;
   size_t avail_;
   size_t next_ = 0;
-  size_t fills_ = 0;
 };
 
 // Collects what it is given, taking at most `chunk` bytes per call. While
@@ -52,11 +49,9 @@ public:
 
   std::vector<uint8_t> sunk;
   bool blocked = false;
-  size_t calls = 0;
 
 protected:
   size_t writeBuffer(const uint8_t* data, size_t len, bool wait) override {
-    calls++;
     if (blocked && !wait)
       return 0;
     size_t n = std::min(len, chunk_);
