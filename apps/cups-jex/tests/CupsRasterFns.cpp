@@ -1,4 +1,6 @@
 #include "CupsRasterFns.h"
+#include "ProcessRunner.h"
+#include "TestFiles.h"
 
 #include <plat/Exception.h>
 
@@ -7,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <link.h>
 #include <sched.h>
 #include <string>
@@ -16,37 +19,25 @@
 
 namespace {
 
-// A pipe holding a one-page, two-pixel RGB raster stream in the native
-// byte order, uncompressed.
-struct RasterPipe {
-  int fds[2];
-  RasterPipe()
-  {
-    if (pipe(fds) != 0)
-      throw std::runtime_error("pipe");
-    cups_page_header2_t h;
-    memset(&h, 0, sizeof(h));
-    h.HWResolution[0] = h.HWResolution[1] = 100;
-    h.cupsWidth = 2;
-    h.cupsHeight = 1;
-    h.cupsBitsPerColor = 8;
-    h.cupsBitsPerPixel = 24;
-    h.cupsBytesPerLine = 6;
-    h.cupsColorOrder = CUPS_ORDER_CHUNKED;
-    h.cupsColorSpace = CUPS_CSPACE_RGB;
-    const unsigned char pixels[6] = {1, 2, 3, 4, 5, 6};
-    // The sync word is written as a native unsigned int: that tells the
-    // reader the byte order.
-    unsigned sync = CUPS_RASTER_SYNC;
-    bool ok = write(fds[1], &sync, 4) == 4 &&
-              write(fds[1], &h, sizeof(h)) == ssize_t(sizeof(h)) &&
-              write(fds[1], pixels, 6) == 6;
-    close(fds[1]);
-    if (!ok)
-      throw std::runtime_error("write");
-  }
-  ~RasterPipe() { close(fds[0]); }
-};
+// A one-page, two-pixel RGB raster stream in the native byte order,
+// uncompressed. The sync word is a native unsigned int: that tells the
+// reader the byte order.
+std::string rasterStream()
+{
+  cups_page_header2_t h;
+  memset(&h, 0, sizeof(h));
+  h.HWResolution[0] = h.HWResolution[1] = 100;
+  h.cupsWidth = 2;
+  h.cupsHeight = 1;
+  h.cupsBitsPerColor = 8;
+  h.cupsBitsPerPixel = 24;
+  h.cupsBytesPerLine = 6;
+  h.cupsColorOrder = CUPS_ORDER_CHUNKED;
+  h.cupsColorSpace = CUPS_CSPACE_RGB;
+  unsigned sync = CUPS_RASTER_SYNC;
+  return std::string((const char*)&sync, 4) +
+         std::string((const char*)&h, sizeof(h)) + "\1\2\3\4\5\6";
+}
 
 // Whether this process may make a private mount namespace.
 bool canUnshareMounts()
@@ -92,8 +83,10 @@ void callWithLibraryHidden()
 
 TEST(CupsRasterFns, ReadARasterStreamThroughTheLibrary)
 {
-  RasterPipe in;
-  cups_raster_t* r = cupsraster::cupsRasterOpen(in.fds[0], CUPS_RASTER_READ);
+  jextest::TempDir dir;
+  int fd = open(jextest::writeFile(dir.file("job"), rasterStream()).c_str(),
+                O_RDONLY | O_CLOEXEC);
+  cups_raster_t* r = cupsraster::cupsRasterOpen(fd, CUPS_RASTER_READ);
   ASSERT_NE(r, nullptr);
   cups_page_header_t h;
   ASSERT_NE(cupsraster::cupsRasterReadHeader(r, &h), 0u);
@@ -104,6 +97,7 @@ TEST(CupsRasterFns, ReadARasterStreamThroughTheLibrary)
   EXPECT_EQ(line[5], 6);
   EXPECT_EQ(cupsraster::cupsRasterReadHeader(r, &h), 0u);
   cupsraster::cupsRasterClose(r);
+  close(fd);
 }
 
 TEST(CupsRasterFnsDeathTest, MissingLibraryThrowsOnCall)
@@ -126,14 +120,7 @@ TEST(CupsRasterFnsDeathTest, MissingLibraryThrowsOnCall)
 #ifdef JEX_BINARY
 TEST(CupsRasterFns, BackendDoesNotLinkTheLibrary)
 {
-  std::string cmd = std::string("readelf -d '") + JEX_BINARY + "'";
-  FILE* p = popen(cmd.c_str(), "r");
-  ASSERT_TRUE(p);
-  std::string out;
-  char buf[512];
-  while (fgets(buf, sizeof(buf), p))
-    out += buf;
-  ASSERT_EQ(pclose(p), 0) << "readelf failed";
+  std::string out = jextest::runProcess({"readelf", "-d", JEX_BINARY}).out;
   EXPECT_NE(out.find("NEEDED"), std::string::npos);
   EXPECT_EQ(out.find("cupsimage"), std::string::npos) << out;
 }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <sys/mman.h>
 #include <sys/wait.h>
@@ -82,14 +83,9 @@ inline std::vector<std::string> targetCommand(const std::string& binary,
 {
   std::vector<std::string> argv;
 #ifdef JEX_EMULATOR
-  std::string emulator = JEX_EMULATOR;
-  for (size_t pos = 0, end; pos < emulator.size(); pos = end + 1) {
-    end = emulator.find(' ', pos);
-    if (end == std::string::npos)
-      end = emulator.size();
-    if (end > pos)
-      argv.push_back(emulator.substr(pos, end - pos));
-  }
+  std::istringstream words(JEX_EMULATOR);
+  for (std::string w; words >> w;)
+    argv.push_back(w);
 #endif
   argv.push_back(binary);
   argv.insert(argv.end(), args.begin(), args.end());
