@@ -1,4 +1,4 @@
-// Logging text: the "Log" specification, source-name patterns, and the
+// Logging text: the "Log" routing, source-name patterns, and the
 // escaping of message texts on their way to a destination.
 #include "../FuzzCheck.h"
 #include "../FuzzInput.h"
@@ -110,12 +110,12 @@ int fuzz_logSpec(const uint8_t* data, size_t size)
   CaptureDest& dest = capture();
   plat::LogSrc& src = fuzzLog();
 
-  std::string spec = in.piece('\n');
+  std::string routing = in.piece('\n');
   std::string pattern = in.piece('\n');
   std::string name = in.piece('\n');
   std::string message = in.rest();
 
-  plat::LogSrc::setLogSpec(spec.c_str());
+  plat::LogSrc::setLogSpec(routing.c_str());
 
   if (pattern.size() <= 64 && name.size() <= 64)
     FUZZ_CHECK(plat::LogSrc::patternMatches(pattern.c_str(), name.c_str()) ==

@@ -1,5 +1,5 @@
 // A program's view of the configuration: parameters declared in the global
-// registry, a command line with the usual forms, a Log specification, help
+// registry, a command line with the usual forms, a Log routing, help
 // with and without "all", and a bad argument reported in the user's
 // language.
 #include <loc/Localize.h>
