@@ -1,6 +1,6 @@
 // A named log destination that records what the sources routed to it
 // write, for tests that check log lines. Routes with the given
-// specification while it exists and restores the default routing after.
+// routing while it exists and restores the default routing after.
 #pragma once
 
 #include <plat/LogDest.h>
@@ -12,10 +12,10 @@
 
 class LogCapture : public plat::LogDest {
 public:
-  // destName must be a static text that spec routes to.
-  LogCapture(const char* destName, const char* spec) : LogDest(destName)
+  // destName must be a static text that routing routes to.
+  LogCapture(const char* destName, const char* routing) : LogDest(destName)
   {
-    plat::LogSrc::setLogSpec(spec);
+    plat::LogSrc::setLogSpec(routing);
   }
   ~LogCapture() override { plat::LogSrc::setLogSpec(nullptr); }
 

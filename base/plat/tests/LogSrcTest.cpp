@@ -1,4 +1,4 @@
-// Log sources: the specification grammar and its error lines, pattern
+// Log sources: the routing grammar and its error lines, pattern
 // matching, level recomputation, escaping, replay from memory.
 #include <plat/Assert.h>
 #include <plat/LogDest.h>
@@ -90,7 +90,7 @@ TEST_F(LogSrcTest, SpecRoutesMatchingSourcesOnly)
   EXPECT_EQ("at 30", dest.lines[0].text);
 
   // A later element for the same pair replaces its level; a source created
-  // afterwards takes its destinations from the specification in force.
+  // afterwards takes its destinations from the routing in force.
   LogSrc::setLogSpec("conftest*:rec:30,conftestone:rec:100");
   EXPECT_EQ(100, conf1.level());
   EXPECT_EQ(30, conf2.level());
