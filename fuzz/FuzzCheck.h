@@ -36,18 +36,19 @@ inline void setCheckFailureHandler(CheckFailureHandler h)
   checkFailureHandler = h ? h : abortOnFailure;
 }
 
-[[noreturn]] inline void checkFailed(const char* file, int line, const char* cond)
+[[noreturn]] inline void checkFailed(const char* file, int line,
+                                     const char* cond)
 {
   char what[512];
   snprintf(what, sizeof(what), "%s:%d: %s", file, line, cond);
   checkFailureHandler(what);
-  abort();  // a handler that returned
+  abort(); // a handler that returned
 }
 
 } // namespace jexfuzz
 
-#define FUZZ_CHECK(cond)                                        \
-  do {                                                          \
-    if (!(cond))                                                \
-      ::jexfuzz::checkFailed(__FILE__, __LINE__, #cond);        \
+#define FUZZ_CHECK(cond)                                                       \
+  do {                                                                         \
+    if (!(cond))                                                               \
+      ::jexfuzz::checkFailed(__FILE__, __LINE__, #cond);                       \
   } while (0)

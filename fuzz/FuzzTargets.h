@@ -16,24 +16,25 @@
 #include <cstdint>
 
 // X(name): one line per target; the entry function is fuzz_<name>.
-#define JEX_FUZZ_TARGETS(X) \
-  X(parseNum)               \
-  X(utf8)                   \
-  X(hex)                    \
-  X(isoTime)                \
-  X(configParam)            \
-  X(logSpec)                \
-  X(pixelFormat)            \
-  X(framedIn)               \
-  X(zrleDecode)             \
-  X(pageFile)               \
-  X(pageRoundTrip)           \
-  X(deviceUri)               \
+#define JEX_FUZZ_TARGETS(X)                                                    \
+  X(parseNum)                                                                  \
+  X(utf8)                                                                      \
+  X(hex)                                                                       \
+  X(isoTime)                                                                   \
+  X(configParam)                                                               \
+  X(logSpec)                                                                   \
+  X(pixelFormat)                                                               \
+  X(framedIn)                                                                  \
+  X(zrleDecode)                                                                \
+  X(pageFile)                                                                  \
+  X(pageRoundTrip)                                                             \
+  X(deviceUri)                                                                 \
   X(cupsRaster)
 
 namespace jexfuzz {
 
-#define JEX_FUZZ_DECLARE(name) int fuzz_##name(const uint8_t* data, size_t size);
+#define JEX_FUZZ_DECLARE(name)                                                 \
+  int fuzz_##name(const uint8_t* data, size_t size);
 JEX_FUZZ_TARGETS(JEX_FUZZ_DECLARE)
 #undef JEX_FUZZ_DECLARE
 
@@ -44,7 +45,8 @@ struct FuzzTarget {
 
 // Every target, in the order of JEX_FUZZ_TARGETS; ends with a null name.
 #define JEX_FUZZ_LIST_ENTRY(name) {#name, fuzz_##name},
-inline const FuzzTarget fuzzTargets[] = {JEX_FUZZ_TARGETS(JEX_FUZZ_LIST_ENTRY){nullptr, nullptr}};
+inline const FuzzTarget fuzzTargets[] = {
+    JEX_FUZZ_TARGETS(JEX_FUZZ_LIST_ENTRY){nullptr, nullptr}};
 #undef JEX_FUZZ_LIST_ENTRY
 
 } // namespace jexfuzz

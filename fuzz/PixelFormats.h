@@ -17,7 +17,7 @@ inline rfb::PixelFormat zrleFormat(uint8_t choice)
   case 2: return rfb::PixelFormat::argb8888();
   case 3: return rfb::PixelFormat::rgb565();
   case 4: return rfb::PixelFormat::rgb555();
-  case 5: return rfb::PixelFormat();  // bgr233
+  case 5: return rfb::PixelFormat(); // bgr233
   case 6: return rfb::PixelFormat::colourMap8();
   // big-endian 32-bit, colour in the high three bytes
   case 7: return rfb::PixelFormat(32, 24, true, true, 255, 255, 255, 24, 16, 8);

@@ -15,8 +15,8 @@ namespace {
 // Red, green, blue bytes in memory order.
 const rfb::PixelFormat& rasterRgbFormat()
 {
-  static const rfb::PixelFormat pf(24, 24, false, true, 255, 255, 255,
-                                   0, 8, 16);
+  static const rfb::PixelFormat pf(24, 24, false, true, 255, 255, 255, 0, 8,
+                                   16);
   return pf;
 }
 
@@ -97,8 +97,8 @@ bool CupsPixelBuffer::nextPage()
 
 void CupsPixelBuffer::readLine(uint8_t* dst)
 {
-  unsigned n = cupsraster::cupsRasterReadPixels(raster_, dst,
-                                                header_.cupsBytesPerLine);
+  unsigned n =
+      cupsraster::cupsRasterReadPixels(raster_, dst, header_.cupsBytesPerLine);
   if (n != header_.cupsBytesPerLine)
     throw plat::Exception("Unexpected end of CUPS page data");
   nextLine_++;

@@ -10,8 +10,7 @@ const char* const CupsImageLibrary = "cupsimage[2]";
 namespace {
 
 // The function fn is bound to; throws when it is unbound.
-template <class F>
-F bind(const plat::DynamicFn& fn, const char* name)
+template <class F> F bind(const plat::DynamicFn& fn, const char* name)
 {
   F f = fn.as<F>();
   if (!f)
@@ -24,8 +23,8 @@ F bind(const plat::DynamicFn& fn, const char* name)
 cups_raster_t* cupsRasterOpen(int fd, cups_mode_t mode)
 {
   static plat::DynamicFn fn(CupsImageLibrary, "cupsRasterOpen");
-  return bind<cups_raster_t* (*)(int, cups_mode_t)>(fn, "cupsRasterOpen")(
-      fd, mode);
+  return bind<cups_raster_t* (*)(int, cups_mode_t)>(fn, "cupsRasterOpen")(fd,
+                                                                          mode);
 }
 
 unsigned cupsRasterReadHeader(cups_raster_t* r, cups_page_header_t* h)
@@ -35,8 +34,7 @@ unsigned cupsRasterReadHeader(cups_raster_t* r, cups_page_header_t* h)
       fn, "cupsRasterReadHeader")(r, h);
 }
 
-unsigned cupsRasterReadPixels(cups_raster_t* r, unsigned char* p,
-                              unsigned len)
+unsigned cupsRasterReadPixels(cups_raster_t* r, unsigned char* p, unsigned len)
 {
   static plat::DynamicFn fn(CupsImageLibrary, "cupsRasterReadPixels");
   return bind<unsigned (*)(cups_raster_t*, unsigned char*, unsigned)>(

@@ -19,8 +19,7 @@ extern const char* const CupsImageLibrary;
 
 cups_raster_t* cupsRasterOpen(int fd, cups_mode_t mode);
 unsigned cupsRasterReadHeader(cups_raster_t* r, cups_page_header_t* h);
-unsigned cupsRasterReadPixels(cups_raster_t* r, unsigned char* p,
-                              unsigned len);
+unsigned cupsRasterReadPixels(cups_raster_t* r, unsigned char* p, unsigned len);
 void cupsRasterClose(cups_raster_t* r);
 
 } // namespace cupsraster

@@ -116,7 +116,7 @@ void runJob(int argc, char** argv, JobFileSet& files)
   bool wantZRLE = format == "ZRLE";
   PLAT_ASSERT_THROW(wantZRLE || format == "PS" || format == "PDF");
 
-  os::PasswdEntry account(true);    // wiped: it holds the password field
+  os::PasswdEntry account(true); // wiped: it holds the password field
   account.lookupByUid((uid_t)uid);
 
   plat::String copiedInput;
@@ -148,8 +148,8 @@ void runJob(int argc, char** argv, JobFileSet& files)
   plat::String manifestPath = plat::String::format("%s.ini", basePath.c_str());
   registerFile(files, manifestPath.c_str());
 
-  plat::DString manifest = cupsraster::buildManifest(
-      argv[3], getenv("PRINTER"), format.c_str(), pages);
+  plat::DString manifest = cupsraster::buildManifest(argv[3], getenv("PRINTER"),
+                                                     format.c_str(), pages);
   cupsraster::writeManifest(manifestPath.c_str(), manifest);
   fputs(manifest.c_str(), stderr);
 
@@ -157,8 +157,8 @@ void runJob(int argc, char** argv, JobFileSet& files)
   snprintf(uidText, sizeof(uidText), "%u", (unsigned)uid);
   plat::String socketPath =
       os::AppInfo::userIpcPath(name.c_str(), uidText, nullptr, 0, -1);
-  std::unique_ptr<os::UnixIo> conn = handOff(socketPath.c_str(),
-                                             manifestPath.c_str());
+  std::unique_ptr<os::UnixIo> conn =
+      handOff(socketPath.c_str(), manifestPath.c_str());
 
   // The agent owns these now; what is left (a ZRLE job's copy of its
   // input) goes when the set is destroyed.

@@ -12,7 +12,9 @@
 
 #include <cstdint>
 
-namespace rdr { class OutStream; }
+namespace rdr {
+class OutStream;
+}
 
 namespace cupsraster {
 

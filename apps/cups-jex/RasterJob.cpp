@@ -10,7 +10,6 @@
 #include <rfb/TransPixelBuffer.h>
 #include <rfbenc/PageEncoder.h>
 
-
 namespace cupsraster {
 
 void convertRasterJob(const char* inputPath, const char* basePath,
@@ -19,8 +18,8 @@ void convertRasterJob(const char* inputPath, const char* basePath,
   // An empty path reads standard input as well.
   JobInput input(inputPath && inputPath[0] ? inputPath : nullptr);
 
-  cups_raster_t* raster = cupsraster::cupsRasterOpen(input.fd(),
-                                                     CUPS_RASTER_READ);
+  cups_raster_t* raster =
+      cupsraster::cupsRasterOpen(input.fd(), CUPS_RASTER_READ);
   if (!raster) {
     throw plat::ExceptionFmt("cupsRasterOpen('%s') failed",
                              inputPath ? inputPath : "[stdin]");
@@ -32,10 +31,10 @@ void convertRasterJob(const char* inputPath, const char* basePath,
     rdr::FileOutStream file(name.c_str());
 
     const cups_page_header_t& h = page.header();
-    writePageHeader(file, makePageHeader((int32_t)h.cupsWidth,
-                                         (int32_t)h.cupsHeight,
-                                         h.HWResolution[0], h.HWResolution[1],
-                                         h.PageSize[0], h.PageSize[1]));
+    writePageHeader(file,
+                    makePageHeader((int32_t)h.cupsWidth, (int32_t)h.cupsHeight,
+                                   h.HWResolution[0], h.HWResolution[1],
+                                   h.PageSize[0], h.PageSize[1]));
 
     rfb::TransPixelBuffer native;
     native.setPF(rfb::PixelFormat::nativeRgb888());

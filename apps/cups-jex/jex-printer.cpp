@@ -24,7 +24,7 @@ int main(int argc, char** argv)
     runJob(argc, argv, files);
   } catch (plat::Exception& e) {
     fprintf(stderr, "jex: %s\n", e.message());
-    return 1;   // files' destructor deletes what is still registered
+    return 1; // files' destructor deletes what is still registered
   }
   return 0;
 }

@@ -163,8 +163,8 @@ void FdIo::setHandler(IoHandler* handler, bool readInterest)
 void FdIo::shutdown(bool flush, bool tellHandler)
 {
   vlog->info("shutdown %p (fd=%d), flush %s (tellHandler %s)",
-            static_cast<void*>(this), fd_, boolText(flush),
-            boolText(tellHandler));
+             static_cast<void*>(this), fd_, boolText(flush),
+             boolText(tellHandler));
   if (!mgr_) {
     PLAT_ASSERT(!tellHandler);
     vlog->info("immediate shutdown %p (fd=%d)", static_cast<void*>(this), fd_);
@@ -256,9 +256,7 @@ void FdIo::writeAttempted(rdr::FdOutStream*, bool blocked)
   }
 }
 
-void FdIo::shutdownRequested(rdr::FdOutStream*)
-{
-}
+void FdIo::shutdownRequested(rdr::FdOutStream*) {}
 
 void FdIo::readable()
 {
@@ -314,7 +312,7 @@ void FdIo::managerDestroyed()
       }
     }
     vlog->info("shutdown completed by FdManager dtor %p (fd=%d)",
-              static_cast<void*>(this), fd_);
+               static_cast<void*>(this), fd_);
     handler_ = nullptr;
     delete this;
     return;

@@ -48,8 +48,7 @@ void FdLoop::waitAndProcess(int maxWaitMs)
     tvp = &tv;
   }
 
-  int n = select(maxFd + 1, &sets[Read], &sets[Write], &sets[Exceptional],
-                 tvp);
+  int n = select(maxFd + 1, &sets[Read], &sets[Write], &sets[Exceptional], tvp);
   if (n < 0) {
     // A signal only ends the wait early; timers and readiness are looked at
     // again on the next round.

@@ -10,8 +10,7 @@
 namespace io {
 
 Kicker::Kicker(Callback* cb, FdManager* mgr)
-    : cb_(cb), mgr_(mgr ? mgr : FdManager::current()), readFd_(-1),
-      writeFd_(-1)
+    : cb_(cb), mgr_(mgr ? mgr : FdManager::current()), readFd_(-1), writeFd_(-1)
 {
   PLAT_ASSERT(mgr_);
   int fds[2];

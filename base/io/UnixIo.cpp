@@ -26,9 +26,9 @@ UnixIo::UnixIo(const char* path, int fd, int type)
   // From here on the base owns the descriptor and closes it if the rest
   // throws.
   addProperty("secureTransport");
-  plat::String name = plat::String::format(
-      "<unix-%s-%s", fd < 0 ? "client" : "server",
-      path && path[0] ? path : "anon");
+  plat::String name =
+      plat::String::format("<unix-%s-%s", fd < 0 ? "client" : "server",
+                           path && path[0] ? path : "anon");
   try {
     uid_t uid = os::getPeerEuid(getFd());
     name = plat::String::format("%s-uid-%u", name.c_str(), unsigned(uid));

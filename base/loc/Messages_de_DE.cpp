@@ -55,8 +55,7 @@ const Message messages[] = {
     {"io_error_eai_nodata", "Der angeforderte Name hat keine IP-Adresse"},
     {"io_error_eai_noname", "Dieser Host ist nicht bekannt"},
     {"io_error_ip_nethostunreach", "Es ist keine Route zum Host bekannt"},
-    {"io_error_tcp_conndropped",
-     "Die Verbindung wurde beim Aufbau abgelehnt"},
+    {"io_error_tcp_conndropped", "Die Verbindung wurde beim Aufbau abgelehnt"},
     {"io_error_tcp_connrefused", "Die Verbindung wurde vom Computer abgelehnt"},
     {"io_error_tcp_connreset",
      "Die Verbindung wurde von der Gegenseite geschlossen"},
@@ -83,7 +82,7 @@ const Message messages[] = {
 
 } // namespace
 
-const Translation translation_de_DE = {
-    "de_DE", messages, sizeof(messages) / sizeof(messages[0])};
+const Translation translation_de_DE = {"de_DE", messages,
+                                       sizeof(messages) / sizeof(messages[0])};
 
 } // namespace loc

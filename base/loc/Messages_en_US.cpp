@@ -79,7 +79,7 @@ const Message messages[] = {
 
 } // namespace
 
-const Translation translation_en_US = {
-    "en_US", messages, sizeof(messages) / sizeof(messages[0])};
+const Translation translation_en_US = {"en_US", messages,
+                                       sizeof(messages) / sizeof(messages[0])};
 
 } // namespace loc

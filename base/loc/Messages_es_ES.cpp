@@ -45,8 +45,7 @@ const Message messages[] = {
      "fr_FR o pt_BR, o déjelo vacío para usar la configuración regional del "
      "usuario o del sistema, según corresponda."},
 
-    {"io_error_endpoint_empty",
-     "Punto final no válido: host o puerto vacíos"},
+    {"io_error_endpoint_empty", "Punto final no válido: host o puerto vacíos"},
     {"io_error_endpoint_bracket",
      "Punto final no válido: \"[\" sin cerrar en el host"},
     {"io_error_endpoint_badport",
@@ -86,7 +85,7 @@ const Message messages[] = {
 
 } // namespace
 
-const Translation translation_es_ES = {
-    "es_ES", messages, sizeof(messages) / sizeof(messages[0])};
+const Translation translation_es_ES = {"es_ES", messages,
+                                       sizeof(messages) / sizeof(messages[0])};
 
 } // namespace loc

@@ -86,7 +86,7 @@ const Message messages[] = {
 
 } // namespace
 
-const Translation translation_fr_FR = {
-    "fr_FR", messages, sizeof(messages) / sizeof(messages[0])};
+const Translation translation_fr_FR = {"fr_FR", messages,
+                                       sizeof(messages) / sizeof(messages[0])};
 
 } // namespace loc

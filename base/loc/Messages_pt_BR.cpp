@@ -83,7 +83,7 @@ const Message messages[] = {
 
 } // namespace
 
-const Translation translation_pt_BR = {
-    "pt_BR", messages, sizeof(messages) / sizeof(messages[0])};
+const Translation translation_pt_BR = {"pt_BR", messages,
+                                       sizeof(messages) / sizeof(messages[0])};
 
 } // namespace loc

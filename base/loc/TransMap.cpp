@@ -231,7 +231,7 @@ int TransMap::loadPo(rdr::InStream& in, const char* language)
       } else if (strncmp(p, "msgid_plural", 12) == 0) {
         std::string ignored;
         ok = appendQuoted(p + 12, ignored);
-        field = Field::Ctxt;          // plural forms are not used
+        field = Field::Ctxt; // plural forms are not used
       } else if (strncmp(p, "msgid", 5) == 0) {
         if (e.hasStr)
           finish();

@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
-namespace rdr { class InStream; }
+namespace rdr {
+class InStream;
+}
 
 namespace loc {
 

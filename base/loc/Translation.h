@@ -21,7 +21,7 @@ struct Message {
 };
 
 struct Translation {
-  const char* language;       // "en_US", "de_DE", "es_ES", "fr_FR", "pt_BR"
+  const char* language; // "en_US", "de_DE", "es_ES", "fr_FR", "pt_BR"
   const Message* messages;
   size_t count;
 

@@ -112,9 +112,8 @@ plat::String AppInfo::userTmpDir(const char* uidText)
   if (uidText)
     return plat::String::format("%s/.%s-%s", TmpRoot, getPathComp(false),
                                 uidText);
-  plat::String dir = plat::String::format("%s/.%s-%u", TmpRoot,
-                                          getPathComp(false),
-                                          unsigned(geteuid()));
+  plat::String dir = plat::String::format(
+      "%s/.%s-%u", TmpRoot, getPathComp(false), unsigned(geteuid()));
   plat::mkDir(dir.get(), true, true);
   return dir;
 }

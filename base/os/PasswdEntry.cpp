@@ -103,10 +103,10 @@ template <class Lookup> int PasswdEntry::fill(Lookup lookup)
 
 void PasswdEntry::lookupByUid(uid_t uid)
 {
-  int err = fill([uid](struct passwd* pw, char* buf, size_t size,
-                       struct passwd** result) {
-    return getpwuid_r(uid, pw, buf, size, result);
-  });
+  int err = fill(
+      [uid](struct passwd* pw, char* buf, size_t size, struct passwd** result) {
+        return getpwuid_r(uid, pw, buf, size, result);
+      });
   if (found_)
     return;
   char text[16];

@@ -95,8 +95,7 @@ void finishCloexecPair(int fds[2])
 // know the flag refuse it with EINVAL or EPROTONOSUPPORT; after the first
 // such refusal the flag is not tried again. Returns create's result with
 // its errno.
-template <class Create>
-int createWithCloexec(Create create, bool* atomic)
+template <class Create> int createWithCloexec(Create create, bool* atomic)
 {
   if (cloexecCreateSupported.load(std::memory_order_relaxed)) {
     int r = create(SOCK_CLOEXEC);
@@ -158,8 +157,7 @@ int createSocket(int domain, int type, int protocol)
   socketSetup();
   bool atomic;
   int fd = createWithCloexec(
-      [&](int flag) { return socket(domain, type | flag, protocol); },
-      &atomic);
+      [&](int flag) { return socket(domain, type | flag, protocol); }, &atomic);
   return atomic ? fd : finishCloexec(fd);
 }
 

@@ -13,22 +13,22 @@
 
 #include <plat/Exception.h>
 
-#define PLAT_ASSERT(cond)                                                    \
-  do {                                                                       \
-    if (__builtin_expect(!(cond), 0))                                        \
-      ::plat::fatalAssertion(#cond, __FILE__, __LINE__);                     \
+#define PLAT_ASSERT(cond)                                                      \
+  do {                                                                         \
+    if (__builtin_expect(!(cond), 0))                                          \
+      ::plat::fatalAssertion(#cond, __FILE__, __LINE__);                       \
   } while (0)
 
-#define PLAT_ASSERT_DETAIL(cond, ...)                                        \
-  do {                                                                       \
-    if (__builtin_expect(!(cond), 0))                                        \
-      ::plat::fatalAssertionDetail(#cond, __FILE__, __LINE__, __VA_ARGS__);  \
+#define PLAT_ASSERT_DETAIL(cond, ...)                                          \
+  do {                                                                         \
+    if (__builtin_expect(!(cond), 0))                                          \
+      ::plat::fatalAssertionDetail(#cond, __FILE__, __LINE__, __VA_ARGS__);    \
   } while (0)
 
-#define PLAT_ASSERT_THROW(cond)                                              \
-  do {                                                                       \
-    if (__builtin_expect(!(cond), 0))                                        \
-      throw ::plat::AssertionFail(#cond, __FILE__, __LINE__);                \
+#define PLAT_ASSERT_THROW(cond)                                                \
+  do {                                                                         \
+    if (__builtin_expect(!(cond), 0))                                          \
+      throw ::plat::AssertionFail(#cond, __FILE__, __LINE__);                  \
   } while (0)
 
 namespace plat {

@@ -61,8 +61,8 @@ void BinaryParameter::getValue(MBuf<unsigned char>& out) const
 
 bool BinaryParameter::setValue(const void* data, uint32_t len, int priority)
 {
-  MBuf<unsigned char> v(static_cast<const unsigned char*>(data),
-                        data ? len : 0, wipe_);
+  MBuf<unsigned char> v(static_cast<const unsigned char*>(data), data ? len : 0,
+                        wipe_);
   return TypedParameter<MBuf<unsigned char>>::setValue(v, priority);
 }
 
@@ -80,7 +80,8 @@ String BinaryParameter::toText(const MBuf<unsigned char>&) const
   return "<binary>";
 }
 
-std::unique_ptr<ConfigParameter> BinaryParameter::cloneInto(Configuration& conf) const
+std::unique_ptr<ConfigParameter>
+BinaryParameter::cloneInto(Configuration& conf) const
 {
   const MBuf<unsigned char>& def = values_.begin()->second;
   return cloneAs<BinaryParameter>(def.data(), def.size(), wipe_, isAdvanced(),

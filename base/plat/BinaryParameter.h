@@ -36,7 +36,8 @@ public:
   // A hex text; a bad one is refused.
   bool setFromText(const char* text, int priority) override;
   const char* typeName() const override { return "binary"; }
-  std::unique_ptr<ConfigParameter> cloneInto(Configuration& conf) const override;
+  std::unique_ptr<ConfigParameter>
+  cloneInto(Configuration& conf) const override;
   // Always "<binary>".
   String toText(const MBuf<unsigned char>& value) const override;
 

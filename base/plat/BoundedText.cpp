@@ -13,13 +13,16 @@ size_t utf8TailTrim(char* text, size_t len)
   for (size_t i = len; i > lowest; i--) {
     unsigned char c = (unsigned char)text[i - 1];
     if ((c & 0xc0) == 0x80)
-      continue;                       // continuation byte: keep looking back
+      continue; // continuation byte: keep looking back
     if (c < 0x80)
-      break;                          // ASCII: nothing is cut
+      break; // ASCII: nothing is cut
     size_t need = 0;
-    if ((c & 0xe0) == 0xc0)      need = 2;
-    else if ((c & 0xf0) == 0xe0) need = 3;
-    else if ((c & 0xf8) == 0xf0) need = 4;
+    if ((c & 0xe0) == 0xc0)
+      need = 2;
+    else if ((c & 0xf0) == 0xe0)
+      need = 3;
+    else if ((c & 0xf8) == 0xf0)
+      need = 4;
     if (need != 0 && (i - 1) + need > len) {
       text[i - 1] = '\0';
       return i - 1;

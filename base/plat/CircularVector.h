@@ -13,8 +13,7 @@
 
 namespace plat {
 
-template <class T>
-class CircularVector {
+template <class T> class CircularVector {
 public:
   CircularVector() : capacity_(0), read_(0), write_(0), data_(nullptr) {}
   ~CircularVector() { delete[] data_; }

@@ -25,9 +25,18 @@ LogSrc& paramLog()
   return *src;
 }
 
-bool valuesEqual(bool a, bool b) { return a == b; }
-bool valuesEqual(int a, int b) { return a == b; }
-bool valuesEqual(const String& a, const String& b) { return a == b; }
+bool valuesEqual(bool a, bool b)
+{
+  return a == b;
+}
+bool valuesEqual(int a, int b)
+{
+  return a == b;
+}
+bool valuesEqual(const String& a, const String& b)
+{
+  return a == b;
+}
 bool valuesEqual(const MBuf<unsigned char>& a, const MBuf<unsigned char>& b)
 {
   return a.size() == b.size() &&
@@ -153,8 +162,8 @@ void ConfigParameter::logSet(int priority) const
 {
   if (!conf_ || !conf_->changeLogging())
     return;
-  int level = priority == PriorityDefault ? LogSrc::LevelDebug
-                                          : LogSrc::LevelInfo;
+  int level =
+      priority == PriorityDefault ? LogSrc::LevelDebug : LogSrc::LevelInfo;
   LogSrc& log = paramLog();
   if (!log.enabled(level))
     return;
@@ -218,26 +227,22 @@ void TypedParameter<T>::unset(int priority, bool notifyCallbacks)
     notify(priority);
 }
 
-template <class T>
-String TypedParameter<T>::valueText() const
+template <class T> String TypedParameter<T>::valueText() const
 {
   return toText(current());
 }
 
-template <class T>
-int TypedParameter<T>::priority() const
+template <class T> int TypedParameter<T>::priority() const
 {
   return values_.rbegin()->first;
 }
 
-template <class T>
-bool TypedParameter<T>::hasValueAt(int priority) const
+template <class T> bool TypedParameter<T>::hasValueAt(int priority) const
 {
   return values_.count(priority) != 0;
 }
 
-template <class T>
-String TypedParameter<T>::valueTextAt(int priority) const
+template <class T> String TypedParameter<T>::valueTextAt(int priority) const
 {
   auto it = values_.find(priority);
   if (it == values_.end())
@@ -305,7 +310,8 @@ String BoolParameter::toText(const bool& value) const
   return value ? "1" : "0";
 }
 
-std::unique_ptr<ConfigParameter> BoolParameter::cloneInto(Configuration& conf) const
+std::unique_ptr<ConfigParameter>
+BoolParameter::cloneInto(Configuration& conf) const
 {
   return cloneAs<BoolParameter>(values_.begin()->second, isAdvanced(), &conf,
                                 tagList().c_str());
@@ -315,8 +321,8 @@ std::unique_ptr<ConfigParameter> BoolParameter::cloneInto(Configuration& conf) c
 // IntParameter
 
 IntParameter::IntParameter(const char* name, const char* desc, int def,
-                           bool advanced, Configuration* conf, int min,
-                           int max, const char* tags)
+                           bool advanced, Configuration* conf, int min, int max,
+                           const char* tags)
     : TypedParameter<int>(name, desc, def, advanced, conf, tags), min_(min),
       max_(max)
 {
@@ -324,8 +330,8 @@ IntParameter::IntParameter(const char* name, const char* desc, int def,
 }
 
 IntParameter::IntParameter(const char* name, const LocText& desc, int def,
-                           bool advanced, Configuration* conf, int min,
-                           int max, const char* tags)
+                           bool advanced, Configuration* conf, int min, int max,
+                           const char* tags)
     : TypedParameter<int>(name, desc, def, advanced, conf, tags), min_(min),
       max_(max)
 {
@@ -333,17 +339,16 @@ IntParameter::IntParameter(const char* name, const LocText& desc, int def,
 }
 
 IntParameter::IntParameter(NoDefaultLog, const char* name, const char* desc,
-                           int def, bool advanced, Configuration* conf,
-                           int min, int max, const char* tags)
+                           int def, bool advanced, Configuration* conf, int min,
+                           int max, const char* tags)
     : TypedParameter<int>(name, desc, def, advanced, conf, tags), min_(min),
       max_(max)
 {
 }
 
-IntParameter::IntParameter(NoDefaultLog, const char* name,
-                           const LocText& desc, int def, bool advanced,
-                           Configuration* conf, int min, int max,
-                           const char* tags)
+IntParameter::IntParameter(NoDefaultLog, const char* name, const LocText& desc,
+                           int def, bool advanced, Configuration* conf, int min,
+                           int max, const char* tags)
     : TypedParameter<int>(name, desc, def, advanced, conf, tags), min_(min),
       max_(max)
 {
@@ -372,7 +377,8 @@ String IntParameter::toText(const int& value) const
   return String::format("%d", value);
 }
 
-std::unique_ptr<ConfigParameter> IntParameter::cloneInto(Configuration& conf) const
+std::unique_ptr<ConfigParameter>
+IntParameter::cloneInto(Configuration& conf) const
 {
   return cloneAs<IntParameter>(values_.begin()->second, isAdvanced(), &conf,
                                min_, max_, tagList().c_str());
@@ -433,10 +439,11 @@ String EnumParameter::toText(const int& value) const
   return names_[value];
 }
 
-std::unique_ptr<ConfigParameter> EnumParameter::cloneInto(Configuration& conf) const
+std::unique_ptr<ConfigParameter>
+EnumParameter::cloneInto(Configuration& conf) const
 {
-  return cloneAs<EnumParameter>(values_.begin()->second, names_,
-                                isAdvanced(), &conf, tagList().c_str());
+  return cloneAs<EnumParameter>(values_.begin()->second, names_, isAdvanced(),
+                                &conf, tagList().c_str());
 }
 
 } // namespace plat

@@ -19,8 +19,8 @@
 //       nullptr,    // registry: null for the global one
 //       -1, 9);     // inclusive minimum and maximum
 //   static plat::BoolParameter miniUpdates(
-//       "MiniUpdates", "Send only small updates to avoid problems on slow links",
-//       false, true);
+//       "MiniUpdates", "Send only small updates to avoid problems on slow
+//       links", false, true);
 //
 //   int level = zlibLevel;          // or zlibLevel.getValue()
 //   if (miniUpdates) ...
@@ -108,7 +108,8 @@ public:
   virtual const char* typeName() const = 0;
   // A new parameter of the same class and name holding all priorities'
   // values (and the range), registered in conf. The caller owns it.
-  virtual std::unique_ptr<ConfigParameter> cloneInto(Configuration& conf) const = 0;
+  virtual std::unique_ptr<ConfigParameter>
+  cloneInto(Configuration& conf) const = 0;
 
   const char* name() const { return name_; }
   // The description in the current language (English without a
@@ -168,8 +169,7 @@ private:
 
 // The value map and the set/unset algorithms for one value type. Defined
 // for bool, int, plat::String and plat::MBuf<unsigned char>.
-template <class T>
-class TypedParameter : public ConfigParameter {
+template <class T> class TypedParameter : public ConfigParameter {
 public:
   // Sets value at priority:
   //  1. a priority of 30 or more on a parameter tagged "noPolicy" is refused;
@@ -243,7 +243,8 @@ public:
   bool setFromInt(int value, int priority) override;
   int intValue() const override { return current(); }
   const char* typeName() const override { return "bool"; }
-  std::unique_ptr<ConfigParameter> cloneInto(Configuration& conf) const override;
+  std::unique_ptr<ConfigParameter>
+  cloneInto(Configuration& conf) const override;
   String toText(const bool& value) const override;
 };
 
@@ -269,7 +270,8 @@ public:
   bool setFromInt(int value, int priority) override;
   int intValue() const override { return current(); }
   const char* typeName() const override { return "int"; }
-  std::unique_ptr<ConfigParameter> cloneInto(Configuration& conf) const override;
+  std::unique_ptr<ConfigParameter>
+  cloneInto(Configuration& conf) const override;
   String toText(const int& value) const override;
 
 protected:
@@ -303,7 +305,8 @@ public:
 
   bool setFromText(const char* text, int priority) override;
   const char* typeName() const override { return "enum"; }
-  std::unique_ptr<ConfigParameter> cloneInto(Configuration& conf) const override;
+  std::unique_ptr<ConfigParameter>
+  cloneInto(Configuration& conf) const override;
   String toText(const int& value) const override;
 
 private:

@@ -66,8 +66,7 @@ BadCmdLineArg::BadCmdLineArg(const char* message) : Exception(message)
 
 Configuration::Configuration(const char* name, const LocText& title,
                              bool changeLogging)
-    : name_(name), title_(title), head_(nullptr),
-      changeLogging_(changeLogging)
+    : name_(name), title_(title), head_(nullptr), changeLogging_(changeLogging)
 {
 }
 
@@ -272,8 +271,7 @@ void Configuration::appendParamHelp(std::string& out, bool advanced,
   for (ConfigParameter* p = head_; p; p = p->next_) {
     if (p->name()[0] == '_')
       continue;
-    if (!advanced &&
-        (p->isAdvanced() || dynamic_cast<BinaryParameter*>(p)))
+    if (!advanced && (p->isAdvanced() || dynamic_cast<BinaryParameter*>(p)))
       continue;
     params.push_back(p);
   }
@@ -349,8 +347,8 @@ void Configuration::listValues() const
   LogSrc& log = confLog();
   for (ConfigParameter* p = head_; p; p = p->next_) {
     int prio = p->priority();
-    int level = prio == PriorityDefault ? LogSrc::LevelInfo
-                                        : LogSrc::LevelStatus;
+    int level =
+        prio == PriorityDefault ? LogSrc::LevelInfo : LogSrc::LevelStatus;
     if (!log.enabled(level))
       continue;
     String value = p->valueText();

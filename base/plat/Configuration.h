@@ -48,7 +48,8 @@ public:
   // name: the registry's name (copied); title: its localised heading, used
   // by the help output instead of "<name> Parameters" (title.id may be
   // null); changeLogging: whether parameter changes are logged.
-  explicit Configuration(const char* name, const LocText& title = {nullptr, nullptr},
+  explicit Configuration(const char* name,
+                         const LocText& title = {nullptr, nullptr},
                          bool changeLogging = false);
   // Parameters still registered are detached (they keep working alone).
   ~Configuration();
@@ -77,7 +78,7 @@ public:
   // %s not found" for an unknown name and plat::AssertionFail when the
   // parameter is of another type.
   bool getBool(const char* name) const;
-  int getInt(const char* name) const;          // int and enum
+  int getInt(const char* name) const; // int and enum
   String getString(const char* name) const;
   int64_t getS64(const char* name) const;
   void getBinary(const char* name, MBuf<unsigned char>& out) const;

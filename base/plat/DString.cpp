@@ -273,7 +273,7 @@ void DString::wordWrap(int width, int indent)
       p++;
     int nSpaces = afterNewline ? 0 : (int)(p - spaces);
     if (*p == '\0')
-      break;                            // trailing spaces are dropped
+      break; // trailing spaces are dropped
     if (*p == '\n') {
       // A newline takes the place of all the spaces around it.
       out += '\n';

@@ -53,8 +53,7 @@ public:
   // Appends up to len bytes of text (all when len is -1), stopping at a NUL
   // in the source. A null text appends nothing.
   void append(const char* text, int len = -1);
-  void appendFormat(const char* fmt, ...)
-      __attribute__((format(printf, 2, 3)));
+  void appendFormat(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
   void appendFormatV(const char* fmt, va_list ap)
       __attribute__((format(printf, 2, 0)));
   // Appends the UTF-8 encoding of code point cp, count times (nothing when
@@ -86,7 +85,10 @@ public:
   void wordWrap(int width, int indent);
 
 private:
-  bool inside(const char* p) const { return buf_ && p >= buf_ && p < buf_ + cap_; }
+  bool inside(const char* p) const
+  {
+    return buf_ && p >= buf_ && p < buf_ + cap_;
+  }
 
   char* buf_;
   int32_t cap_;

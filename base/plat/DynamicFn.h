@@ -35,11 +35,7 @@ public:
 
   // The bound function, or null.
   void* get() const { return fn_; }
-  template <class F>
-  F as() const
-  {
-    return reinterpret_cast<F>(fn_);
-  }
+  template <class F> F as() const { return reinterpret_cast<F>(fn_); }
 
 private:
   bool tryFile(const char* file, const char* functionNames);

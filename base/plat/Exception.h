@@ -31,7 +31,7 @@ public:
   const char* typeName() const { return type_; }
 
 protected:
-  Exception();                   // both texts empty; subclasses fill them
+  Exception(); // both texts empty; subclasses fill them
   void append(const char* text, long len = -1);
   void appendFormat(const char* format, ...)
       __attribute__((format(printf, 2, 3)));

@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <vector>
 #include <strings.h>
+#include <vector>
 
 namespace plat {
 
@@ -128,13 +128,13 @@ void LogSrc::log(int level, const char* format, ...)
   va_end(ap);
 }
 
-#define PLAT_LOGSRC_FIXED(fn, lvl)                                           \
-  void LogSrc::fn(const char* format, ...)                                   \
-  {                                                                          \
-    va_list ap;                                                              \
-    va_start(ap, format);                                                    \
-    logV(lvl, format, ap);                                                   \
-    va_end(ap);                                                              \
+#define PLAT_LOGSRC_FIXED(fn, lvl)                                             \
+  void LogSrc::fn(const char* format, ...)                                     \
+  {                                                                            \
+    va_list ap;                                                                \
+    va_start(ap, format);                                                      \
+    logV(lvl, format, ap);                                                     \
+    va_end(ap);                                                                \
   }
 PLAT_LOGSRC_FIXED(error, LevelError)
 PLAT_LOGSRC_FIXED(status, LevelStatus)
@@ -232,9 +232,8 @@ bool LogSrc::patternMatches(const char* pattern, const char* name)
     if (*pattern == '*') {
       star = pattern++;
       retry = name;
-    } else if (*pattern &&
-               tolower((unsigned char)*pattern) ==
-                   tolower((unsigned char)*name)) {
+    } else if (*pattern && tolower((unsigned char)*pattern) ==
+                               tolower((unsigned char)*name)) {
       pattern++;
       name++;
     } else if (star) {
@@ -296,8 +295,8 @@ void LogSrc::applyLogSpec()
   int maxLevel = -1;
   {
     std::lock_guard<std::mutex> lock(st.mutex);
-    std::string routing = st.overrideSet ? st.overrideSpec
-                                      : std::string(paramSpec.c_str());
+    std::string routing =
+        st.overrideSet ? st.overrideSpec : std::string(paramSpec.c_str());
 
     for (LogSrc* s = st.sources; s; s = s->next_) {
       if (s->dests_)
@@ -319,8 +318,7 @@ void LogSrc::applyLogSpec()
       size_t c1 = elem.find(':');
       size_t c2 = c1 == std::string::npos ? c1 : elem.find(':', c1 + 1);
       int level;
-      if (c2 == std::string::npos ||
-          !parseLevel(elem.substr(c2 + 1), level)) {
+      if (c2 == std::string::npos || !parseLevel(elem.substr(c2 + 1), level)) {
         fprintf(stderr, "Failed to parse log param element: '%s'\n",
                 elem.c_str());
         continue;

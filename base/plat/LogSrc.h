@@ -67,8 +67,8 @@ public:
     LevelStatus = 30,
     LevelInfo = 100,
     LevelDebug = 110,
-    LevelNone = -1,            // admits nothing
-    LevelAll = 2147483647,     // admits everything
+    LevelNone = -1,        // admits nothing
+    LevelAll = 2147483647, // admits everything
   };
 
   // name must be a static text. Joins the process-wide source list and

@@ -24,7 +24,7 @@ struct LogState {
     int level;
   };
 
-  std::mutex mutex;           // guards the lists and the elements
+  std::mutex mutex; // guards the lists and the elements
   LogSrc* sources = nullptr;
   LogDest* dests = nullptr;
   bool overrideSet = false;

@@ -18,8 +18,7 @@ namespace plat {
 // Overwrites n bytes at p with zeros; never optimised away.
 void wipe(void* p, size_t n);
 
-template <typename T>
-class MBuf {
+template <typename T> class MBuf {
   static_assert(std::is_trivially_copyable<T>::value,
                 "MBuf holds plain data only");
 
@@ -27,15 +26,24 @@ public:
   MBuf() : count_(0), data_(nullptr), wipe_(false) {}
   explicit MBuf(uint32_t count, bool wipeFlag = false)
       : count_(0), data_(nullptr), wipe_(wipeFlag)
-  { resize(count); }
+  {
+    resize(count);
+  }
   MBuf(const T* src, uint32_t count, bool wipeFlag = false)
       : count_(0), data_(nullptr), wipe_(wipeFlag)
-  { assign(src, count); }
+  {
+    assign(src, count);
+  }
   MBuf(const MBuf& other) : count_(0), data_(nullptr), wipe_(other.wipe_)
-  { assign(other.data_, other.count_); }
+  {
+    assign(other.data_, other.count_);
+  }
   MBuf(MBuf&& other) noexcept
       : count_(other.count_), data_(other.data_), wipe_(other.wipe_)
-  { other.count_ = 0; other.data_ = nullptr; }
+  {
+    other.count_ = 0;
+    other.data_ = nullptr;
+  }
   ~MBuf() { clear(); }
 
   MBuf& operator=(const MBuf& other)
@@ -50,8 +58,11 @@ public:
   {
     if (this != &other) {
       clear();
-      count_ = other.count_; data_ = other.data_; wipe_ = other.wipe_;
-      other.count_ = 0; other.data_ = nullptr;
+      count_ = other.count_;
+      data_ = other.data_;
+      wipe_ = other.wipe_;
+      other.count_ = 0;
+      other.data_ = nullptr;
     }
     return *this;
   }
@@ -90,7 +101,8 @@ public:
       if (!fresh)
         throw std::bad_alloc();
       if (data_)
-        memcpy(fresh, data_, (size_t)(count < count_ ? count : count_) * sizeof(T));
+        memcpy(fresh, data_,
+               (size_t)(count < count_ ? count : count_) * sizeof(T));
     }
     clear();
     data_ = fresh;

@@ -15,7 +15,7 @@ class String {
 public:
   String() : s_(nullptr) {}
   // Copies text; a null text gives a null String.
-  String(const char* text);                           // NOLINT: implicit
+  String(const char* text); // NOLINT: implicit
   // Copies at most len bytes of text, stopping at a NUL.
   String(const char* text, size_t len);
   String(const String& other);
@@ -48,7 +48,7 @@ public:
   bool empty() const { return !s_ || !s_[0]; }
   size_t length() const;
 
-  void clear();                 // becomes null
+  void clear(); // becomes null
   void swap(String& other) noexcept;
 
   // Texts compared with strcmp; null equals only null and orders first.
@@ -59,14 +59,32 @@ private:
 };
 
 inline bool operator==(const String& a, const String& b)
-{ return String::compare(a.get(), b.get()) == 0; }
-inline bool operator!=(const String& a, const String& b) { return !(a == b); }
+{
+  return String::compare(a.get(), b.get()) == 0;
+}
+inline bool operator!=(const String& a, const String& b)
+{
+  return !(a == b);
+}
 inline bool operator<(const String& a, const String& b)
-{ return String::compare(a.get(), b.get()) < 0; }
+{
+  return String::compare(a.get(), b.get()) < 0;
+}
 inline bool operator==(const String& a, const char* b)
-{ return String::compare(a.get(), b) == 0; }
-inline bool operator!=(const String& a, const char* b) { return !(a == b); }
-inline bool operator==(const char* a, const String& b) { return b == a; }
-inline bool operator!=(const char* a, const String& b) { return !(b == a); }
+{
+  return String::compare(a.get(), b) == 0;
+}
+inline bool operator!=(const String& a, const char* b)
+{
+  return !(a == b);
+}
+inline bool operator==(const char* a, const String& b)
+{
+  return b == a;
+}
+inline bool operator!=(const char* a, const String& b)
+{
+  return !(b == a);
+}
 
 } // namespace plat

@@ -66,10 +66,11 @@ bool StringParameter::setFromText(const char* text, int priority)
   return TypedParameter<String>::setValue(String(text), priority);
 }
 
-std::unique_ptr<ConfigParameter> StringParameter::cloneInto(Configuration& conf) const
+std::unique_ptr<ConfigParameter>
+StringParameter::cloneInto(Configuration& conf) const
 {
-  return cloneAs<StringParameter>(values_.begin()->second.c_str(),
-                                  isAdvanced(), &conf, tagList().c_str());
+  return cloneAs<StringParameter>(values_.begin()->second.c_str(), isAdvanced(),
+                                  &conf, tagList().c_str());
 }
 
 // ---------------------------------------------------------------------------
@@ -97,17 +98,16 @@ int hexValue(char c)
 
 } // namespace
 
-S64Parameter::S64Parameter(const char* name, const char* desc,
-                           const char* def, bool advanced,
-                           Configuration* conf, const char* tags)
+S64Parameter::S64Parameter(const char* name, const char* desc, const char* def,
+                           bool advanced, Configuration* conf, const char* tags)
     : StringParameter(NoDefaultLog(), name, desc, advanced, conf, tags)
 {
   initDefault(def);
 }
 
 S64Parameter::S64Parameter(const char* name, const LocText& desc,
-                           const char* def, bool advanced,
-                           Configuration* conf, const char* tags)
+                           const char* def, bool advanced, Configuration* conf,
+                           const char* tags)
     : StringParameter(NoDefaultLog(), name, desc, advanced, conf, tags)
 {
   initDefault(def);
@@ -188,7 +188,8 @@ bool S64Parameter::setFromText(const char* text, int priority)
   return TypedParameter<String>::setValue(stored, priority);
 }
 
-std::unique_ptr<ConfigParameter> S64Parameter::cloneInto(Configuration& conf) const
+std::unique_ptr<ConfigParameter>
+S64Parameter::cloneInto(Configuration& conf) const
 {
   return cloneAs<S64Parameter>(values_.begin()->second.c_str(), isAdvanced(),
                                &conf, tagList().c_str());

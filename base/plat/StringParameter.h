@@ -40,7 +40,8 @@ public:
 
   bool setFromText(const char* text, int priority) override;
   const char* typeName() const override { return "string"; }
-  std::unique_ptr<ConfigParameter> cloneInto(Configuration& conf) const override;
+  std::unique_ptr<ConfigParameter>
+  cloneInto(Configuration& conf) const override;
   String toText(const String& value) const override { return value; }
 
 protected:
@@ -75,7 +76,8 @@ public:
 
   bool setFromText(const char* text, int priority) override;
   const char* typeName() const override { return "s64"; }
-  std::unique_ptr<ConfigParameter> cloneInto(Configuration& conf) const override;
+  std::unique_ptr<ConfigParameter>
+  cloneInto(Configuration& conf) const override;
 
   // The canonical text of value.
   static String canonical(int64_t value);

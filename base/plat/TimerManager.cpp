@@ -21,8 +21,8 @@ StaticLogSrc vlog("TimerManager");
 } // namespace
 
 TimerManager::TimerManager(bool nested)
-    : head_(nullptr), tail_(nullptr), running_(nullptr),
-      runningStopped_(false), observer_(nullptr), previous_(thrInst)
+    : head_(nullptr), tail_(nullptr), running_(nullptr), runningStopped_(false),
+      observer_(nullptr), previous_(thrInst)
 {
   PLAT_ASSERT(nested || !thrInst);
   thrInst = this;
@@ -125,7 +125,7 @@ int64_t TimerManager::checkedNow(bool* jumped)
   int64_t now = monotonicNowBounded(bound, jumped);
   if (*jumped) {
     vlog->status(now < bound ? "Time has jumped forwards - restarting timers"
-                            : "Time has moved backwards - restarting timers");
+                             : "Time has moved backwards - restarting timers");
     Timer* t = head_;
     head_ = tail_ = nullptr;
     while (t) {

@@ -11,7 +11,7 @@ namespace {
 // Constant-initialised, so a translation asked for by any static
 // constructor simply falls back to English.
 std::atomic<TranslateFn> translator{nullptr};
-}
+} // namespace
 
 void setTranslator(TranslateFn fn)
 {
@@ -77,7 +77,8 @@ String insertArgs(const char* text, std::initializer_list<const char*> args)
   return insertArgs(text, args.begin(), (int)args.size());
 }
 
-String translateFormat(const LocText& t, std::initializer_list<const char*> args)
+String translateFormat(const LocText& t,
+                       std::initializer_list<const char*> args)
 {
   return insertArgs(translate(t), args);
 }

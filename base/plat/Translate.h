@@ -11,8 +11,8 @@
 // Placeholders in localised texts: "%S" takes the next argument, "%1$S",
 // "%2$S", ... take the given argument (1-based), and "%%" is a literal '%'.
 //
-//   static const plat::LocText badArg{"plat_bad_argument", "Bad argument '%S'."};
-//   plat::String msg = plat::translateFormat(badArg, {arg});
+//   static const plat::LocText badArg{"plat_bad_argument", "Bad argument
+//   '%S'."}; plat::String msg = plat::translateFormat(badArg, {arg});
 #pragma once
 
 #include <plat/String.h>

@@ -98,8 +98,7 @@ int fileOpenFd(const char* path, int openFlags, int perm)
   return ::open(path, openFlags | O_CLOEXEC, perm);
 }
 
-FILE* fileOpen(const char* path, int openFlags, const char* stdioMode,
-               int perm)
+FILE* fileOpen(const char* path, int openFlags, const char* stdioMode, int perm)
 {
   int fd = fileOpenFd(path, openFlags, perm);
   if (fd < 0)

@@ -14,11 +14,11 @@ class FilePtr {
 public:
   enum Mode { Read = 0, Write = 1, ReadWrite = 2 };
   enum Flags {
-    Append = 1 << 0,     // Write: append instead of truncating
-    Create = 1 << 1,     // ReadWrite: create when missing
-    Truncate = 1 << 2,   // ReadWrite: create and truncate
-    Private = 1 << 4,    // create with permissions 0600 instead of 0664
-    NoThrow = 1 << 5,    // a failed open leaves the handle empty
+    Append = 1 << 0,   // Write: append instead of truncating
+    Create = 1 << 1,   // ReadWrite: create when missing
+    Truncate = 1 << 2, // ReadWrite: create and truncate
+    Private = 1 << 4,  // create with permissions 0600 instead of 0664
+    NoThrow = 1 << 5,  // a failed open leaves the handle empty
   };
 
   // Takes f; closes it when done if owns is set. A failing close in the

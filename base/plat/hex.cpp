@@ -28,7 +28,7 @@ bool tryHexDecode(const char* text, MBuf<unsigned char>& out)
 {
   out.clear();
   size_t len = text ? strlen(text) : 0;
-  uint64_t count = len / 2;           // wide: size_t may be 32 bits
+  uint64_t count = len / 2; // wide: size_t may be 32 bits
   if (len % 2 != 0 || count > UINT32_MAX)
     return false;
   MBuf<unsigned char> bytes((uint32_t)(len / 2), out.wipes());
@@ -75,8 +75,10 @@ void wipe(void* p, size_t n)
 
 bool constTimeEqual(const void* a, const void* b, size_t n)
 {
-  const volatile unsigned char* x = static_cast<const volatile unsigned char*>(a);
-  const volatile unsigned char* y = static_cast<const volatile unsigned char*>(b);
+  const volatile unsigned char* x =
+      static_cast<const volatile unsigned char*>(a);
+  const volatile unsigned char* y =
+      static_cast<const volatile unsigned char*>(b);
   unsigned char diff = 0;
   for (size_t i = 0; i < n; i++)
     diff |= (unsigned char)(x[i] ^ y[i]);

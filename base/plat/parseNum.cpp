@@ -16,10 +16,22 @@ const char* const Failed32 = "Failed to parse integer";
 const char* const FailedS64 = "Failed to parse S64 integer";
 const char* const FailedU64 = "Failed to parse U64 integer";
 
-long callStrtol(const char* s, char** e, int b) { return strtol(s, e, b); }
-unsigned long callStrtoul(const char* s, char** e, int b) { return strtoul(s, e, b); }
-long long callStrtoll(const char* s, char** e, int b) { return strtoll(s, e, b); }
-unsigned long long callStrtoull(const char* s, char** e, int b) { return strtoull(s, e, b); }
+long callStrtol(const char* s, char** e, int b)
+{
+  return strtol(s, e, b);
+}
+unsigned long callStrtoul(const char* s, char** e, int b)
+{
+  return strtoul(s, e, b);
+}
+long long callStrtoll(const char* s, char** e, int b)
+{
+  return strtoll(s, e, b);
+}
+unsigned long long callStrtoull(const char* s, char** e, int b)
+{
+  return strtoull(s, e, b);
+}
 
 // One family's tryParse: runs the C library conversion for type C with
 // errno saved around it. Fails when nothing was consumed, when the value
@@ -42,9 +54,9 @@ bool tryParseAs(T& value, const char*& pos, int base,
   errno = 0;
   char* end = nullptr;
   C v = conv(pos, &end, base);
-  bool ok = end != pos && !(errno == ERANGE &&
-                            (v == std::numeric_limits<C>::min() ||
-                             v == std::numeric_limits<C>::max()));
+  bool ok =
+      end != pos && !(errno == ERANGE && (v == std::numeric_limits<C>::min() ||
+                                          v == std::numeric_limits<C>::max()));
   errno = saved;
   if (ok && !std::is_signed<C>::value && strHasCharBefore(pos, end, '-'))
     ok = false;

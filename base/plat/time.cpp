@@ -69,8 +69,7 @@ bool isLeap(int64_t y)
 
 int daysInMonth(int64_t y, int m)
 {
-  static const int days[12] = {31, 28, 31, 30, 31, 30,
-                               31, 31, 30, 31, 30, 31};
+  static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return m == 2 && isLeap(y) ? 29 : days[m - 1];
 }
 
@@ -126,10 +125,9 @@ int64_t calendarFromTm(const struct tm& tm)
       tm.tm_mday > daysInMonth(year, mon) || tm.tm_hour < 0 ||
       tm.tm_hour > 23 || tm.tm_min < 0 || tm.tm_min > 59 || tm.tm_sec < 0 ||
       tm.tm_sec > 59) {
-    throw Exception(Exception::fmt,
-                    "invalid date (%04lld-%02d-%02dT%02d:%02d:%02d)",
-                    (long long)year, mon, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                    tm.tm_sec);
+    throw Exception(
+        Exception::fmt, "invalid date (%04lld-%02d-%02dT%02d:%02d:%02d)",
+        (long long)year, mon, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
   }
   int64_t days = daysFromCivil(year, mon, tm.tm_mday) +
                  daysFromCivil(1970, 1, 1) - daysFromCivil(1601, 1, 1);
@@ -158,8 +156,8 @@ time_t unixFromCalendar(int64_t instant)
   return time_t(secs - UnixEpochSecs);
 }
 
-void formatTime(char* out, size_t outSize, const struct tm& tm,
-                int64_t instant, bool withMs)
+void formatTime(char* out, size_t outSize, const struct tm& tm, int64_t instant,
+                bool withMs)
 {
   out[0] = '\0';
   // tm_year + 1900 must not overflow an int.
@@ -168,8 +166,8 @@ void formatTime(char* out, size_t outSize, const struct tm& tm,
     return;
   }
   boundedAppendFormat(out, outSize, "%04d-%02d-%02dT%02d:%02d:%02d",
-                      tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                      tm.tm_hour, tm.tm_min, tm.tm_sec);
+                      tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                      tm.tm_min, tm.tm_sec);
   if (withMs)
     boundedAppendFormat(out, outSize, ".%03d",
                         int((instant / TimeUnitsPerMs) % 1000));
@@ -178,7 +176,7 @@ void formatTime(char* out, size_t outSize, const struct tm& tm,
 void formatTimeWithOffset(char* out, size_t outSize, const struct tm& tm,
                           int64_t instant, bool withMs, long offSecs)
 {
-  PLAT_ASSERT(offSecs < 365*86400 && offSecs > -365*86400);
+  PLAT_ASSERT(offSecs < 365 * 86400 && offSecs > -365 * 86400);
   formatTime(out, outSize, tm, instant, withMs);
   char sign = offSecs < 0 ? '-' : '+';
   long a = offSecs < 0 ? -offSecs : offSecs;

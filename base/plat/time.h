@@ -61,8 +61,8 @@ time_t unixFromCalendar(int64_t instant);
 // bounded to outSize bytes, always NUL-terminated). instant is the same
 // moment as a calendar instant; with withMs set ".mmm" is added from it.
 // A year that cannot be represented gives "<date error>".
-void formatTime(char* out, size_t outSize, const struct tm& tm,
-                int64_t instant, bool withMs);
+void formatTime(char* out, size_t outSize, const struct tm& tm, int64_t instant,
+                bool withMs);
 
 // As formatTime() for a local broken-down time, followed by the offset from
 // UTC as "+HH:MM" or "-HH:MM". An offset of a year or more is a fatal

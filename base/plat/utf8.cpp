@@ -11,7 +11,7 @@ namespace plat {
 
 namespace {
 
-const char ReplacementChar[] = "\xef\xbf\xbd";   // U+FFFD
+const char ReplacementChar[] = "\xef\xbf\xbd"; // U+FFFD
 
 bool isContinuation(unsigned char c)
 {
@@ -31,13 +31,16 @@ uint32_t decode(const char*& p, const char* end)
   int need;
   uint32_t cp;
   if ((lead & 0xe0) == 0xc0) {
-    need = 2; cp = lead & 0x1f;
+    need = 2;
+    cp = lead & 0x1f;
   } else if ((lead & 0xf0) == 0xe0) {
-    need = 3; cp = lead & 0x0f;
+    need = 3;
+    cp = lead & 0x0f;
   } else if ((lead & 0xf8) == 0xf0) {
-    need = 4; cp = lead & 0x07;
+    need = 4;
+    cp = lead & 0x07;
   } else {
-    p++;                                  // stray continuation or 0xf8..0xff
+    p++; // stray continuation or 0xf8..0xff
     return Utf8Invalid;
   }
   bool fits = !end || end - p >= need;

@@ -8,20 +8,26 @@ namespace rdr {
 
 BufferedInStream::BufferedInStream(int size)
     : offset(0), bufSize(size < 0 ? 16800 : size_t(size)),
-      start(bufSize ? new uint8_t[bufSize] : nullptr) {
+      start(bufSize ? new uint8_t[bufSize] : nullptr)
+{
   ptr = end = checkpointPtr = start;
 }
 
 BufferedInStream::BufferedInStream(BufferedInStream&& other) noexcept
-    : InStream(other), plat::NonCopyable(), offset(other.offset), bufSize(other.bufSize),
-      start(std::exchange(other.start, nullptr)) {
+    : InStream(other), plat::NonCopyable(), offset(other.offset),
+      bufSize(other.bufSize), start(std::exchange(other.start, nullptr))
+{
   other.ptr = other.end = other.checkpointPtr = nullptr;
   other.bufSize = 0;
 }
 
-BufferedInStream::~BufferedInStream() { delete[] start; }
+BufferedInStream::~BufferedInStream()
+{
+  delete[] start;
+}
 
-int BufferedInStream::overrun(size_t itemSize) {
+int BufferedInStream::overrun(size_t itemSize)
+{
   if (checkpointPtr > start) {
     size_t shift = size_t(checkpointPtr - start);
     memmove(start, checkpointPtr, size_t(end - checkpointPtr));
@@ -46,11 +52,13 @@ int BufferedInStream::overrun(size_t itemSize) {
 }
 
 BufferedNonBlockableInStream::BufferedNonBlockableInStream(int size)
-    : BufferedInStream(size), nonBlocking(false) {
+    : BufferedInStream(size), nonBlocking(false)
+{
   rewindable = false;
 }
 
-void BufferedNonBlockableInStream::setNonBlocking(bool flag) {
+void BufferedNonBlockableInStream::setNonBlocking(bool flag)
+{
   nonBlocking = flag;
   setCheckpoint();
   rewindable = flag;

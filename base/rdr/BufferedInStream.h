@@ -30,7 +30,7 @@ protected:
   // and errors are exceptions.
   virtual size_t fillBuffer(uint8_t* dest, size_t maxLen) = 0;
 
-  int offset;       // stream position of start
+  int offset; // stream position of start
   size_t bufSize;
   uint8_t* start;
 };

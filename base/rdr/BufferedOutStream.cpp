@@ -12,13 +12,15 @@ plat::IntParameter MaxOutBufferSize(
     "memory usage.  Changes to this setting affect new connections only.",
     0x8000000, true, nullptr, 16384, 2147483647);
 
-BufferedOutStream::BufferedOutStream(int size) {
+BufferedOutStream::BufferedOutStream(int size)
+{
   if (size < 0)
     size = 16384;
   init(size, size_t(size));
 }
 
-BufferedOutStream::BufferedOutStream(int size, int maxSize) {
+BufferedOutStream::BufferedOutStream(int size, int maxSize)
+{
   if (size < 0)
     size = 16384;
   if (maxSize < 0)
@@ -26,7 +28,8 @@ BufferedOutStream::BufferedOutStream(int size, int maxSize) {
   init(size, size_t(std::max(size, maxSize)));
 }
 
-void BufferedOutStream::init(int size, size_t maxSize) {
+void BufferedOutStream::init(int size, size_t maxSize)
+{
   bufSize = size_t(size);
   maxBufSize = maxSize;
   offset = 0;
@@ -38,21 +41,30 @@ void BufferedOutStream::init(int size, size_t maxSize) {
   resetWindow();
 }
 
-BufferedOutStream::~BufferedOutStream() { delete[] start; }
+BufferedOutStream::~BufferedOutStream()
+{
+  delete[] start;
+}
 
-void BufferedOutStream::resetWindow() {
+void BufferedOutStream::resetWindow()
+{
   size_t used = size_t(ptr - start);
   end = start + std::min(bufSize, used + WriterWindow);
 }
 
-void BufferedOutStream::flush() { flushBuffer(blocking); }
+void BufferedOutStream::flush()
+{
+  flushBuffer(blocking);
+}
 
-size_t BufferedOutStream::spaceAvailable() {
+size_t BufferedOutStream::spaceAvailable()
+{
   return size_t(start + bufSize - ptr) + size_t(sentPtr - start) +
          (maxBufSize - bufSize);
 }
 
-bool BufferedOutStream::flushBuffer(bool wait) {
+bool BufferedOutStream::flushBuffer(bool wait)
+{
   while (sentPtr < ptr) {
     size_t n = writeBuffer(sentPtr, size_t(ptr - sentPtr), wait);
     if (n == 0)
@@ -65,7 +77,8 @@ bool BufferedOutStream::flushBuffer(bool wait) {
   return true;
 }
 
-void BufferedOutStream::compact() {
+void BufferedOutStream::compact()
+{
   size_t sent = size_t(sentPtr - start);
   if (sent == 0)
     return;
@@ -76,7 +89,8 @@ void BufferedOutStream::compact() {
   ptr = start + pending;
 }
 
-void BufferedOutStream::grow() {
+void BufferedOutStream::grow()
+{
   size_t newSize = std::min(bufSize * 2, maxBufSize);
   size_t pending = size_t(ptr - sentPtr);
   uint8_t* block = new uint8_t[newSize];
@@ -88,7 +102,8 @@ void BufferedOutStream::grow() {
   bufSize = newSize;
 }
 
-size_t BufferedOutStream::overrun(size_t itemSize, size_t nItems) {
+size_t BufferedOutStream::overrun(size_t itemSize, size_t nItems)
+{
   if (bufSize == 0)
     throw OutStreamFull();
   if (maxBufSize < itemSize)
@@ -115,7 +130,8 @@ size_t BufferedOutStream::overrun(size_t itemSize, size_t nItems) {
   return itemsInWindow(itemSize, nItems);
 }
 
-void BufferedLazyOutStream::lazyFlush(bool flag) {
+void BufferedLazyOutStream::lazyFlush(bool flag)
+{
   blocking = !flag;
   while (sentPtr < ptr) {
     size_t n = writeBuffer(sentPtr, size_t(ptr - sentPtr), blocking);

@@ -67,10 +67,10 @@ protected:
 
   size_t bufSize;
   size_t maxBufSize;
-  size_t offset;       // stream position of start
-  int writeTimeout;    // milliseconds a blocking write waits for the sink
+  size_t offset;    // stream position of start
+  int writeTimeout; // milliseconds a blocking write waits for the sink
   uint8_t* start;
-  uint8_t* sentPtr;    // first byte of [start, ptr) not yet handed over
+  uint8_t* sentPtr; // first byte of [start, ptr) not yet handed over
   bool blocking;
   bool throwErrors;
 
@@ -94,7 +94,9 @@ public:
 class BufferedLazyOutStream : public BufferedOutStream {
 public:
   BufferedLazyOutStream(int bufSize, int maxSize)
-      : BufferedOutStream(bufSize, maxSize) {}
+      : BufferedOutStream(bufSize, maxSize)
+  {
+  }
 
   // Sets the blocking flag to !flag, then hands pending bytes to the sink
   // (waiting when now blocking) until they are gone or it would block. The

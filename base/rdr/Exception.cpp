@@ -2,31 +2,37 @@
 
 namespace rdr {
 
-EndOfStream::EndOfStream(const char* text) {
+EndOfStream::EndOfStream(const char* text)
+{
   append(text);
   setTypeName("EndOfStream");
 }
 
-BlockException::BlockException() {
+BlockException::BlockException()
+{
   append("Reading from InStream would block");
 }
 
-OutStreamFull::OutStreamFull() {
+OutStreamFull::OutStreamFull()
+{
   append("OutStream full");
   setTypeName("OutStreamFull");
 }
 
-StringTooLongException::StringTooLongException() {
+StringTooLongException::StringTooLongException()
+{
   append("String exceeds maximum length");
   setTypeName("StringTooLongException");
 }
 
-EndOfMsg::EndOfMsg() {
+EndOfMsg::EndOfMsg()
+{
   append("End of message");
   setTypeName("EndOfMsg");
 }
 
-FrameException::FrameException(const char* text) {
+FrameException::FrameException(const char* text)
+{
   append(text);
   setTypeName("FrameException");
 }

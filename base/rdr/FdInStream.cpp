@@ -10,19 +10,25 @@ namespace rdr {
 
 FdInStream::FdInStream(int fd_, int bufSize)
     : BufferedNonBlockableInStream(bufSize), timeoutMs(-1), fd(fd_),
-      ownFd(false), timedOut(false) {}
+      ownFd(false), timedOut(false)
+{
+}
 
 FdInStream::FdInStream(FdInStream&& other) noexcept
     : BufferedNonBlockableInStream(std::move(other)),
       timeoutMs(other.timeoutMs), fd(std::exchange(other.fd, -1)),
-      ownFd(other.ownFd), timedOut(other.timedOut) {}
+      ownFd(other.ownFd), timedOut(other.timedOut)
+{
+}
 
-FdInStream::~FdInStream() {
+FdInStream::~FdInStream()
+{
   if (ownFd && fd >= 0)
     close(fd);
 }
 
-size_t FdInStream::fillBuffer(uint8_t* dest, size_t maxLen) {
+size_t FdInStream::fillBuffer(uint8_t* dest, size_t maxLen)
+{
   if (timedOut)
     throw plat::TimedOut();
   for (;;) {

@@ -15,9 +15,12 @@ FdOutStream::Callback::~Callback() {}
 
 FdOutStream::FdOutStream(int fd_, int maxSize)
     : BufferedLazyOutStream(16384, maxSize), fd(fd_), ownFd(false),
-      callback(nullptr) {}
+      callback(nullptr)
+{
+}
 
-FdOutStream::~FdOutStream() {
+FdOutStream::~FdOutStream()
+{
   callback = nullptr;
   try {
     flushBuffer(false);
@@ -27,7 +30,8 @@ FdOutStream::~FdOutStream() {
     close(fd);
 }
 
-bool FdOutStream::shutdownWrite() {
+bool FdOutStream::shutdownWrite()
+{
   if (pendingBytes() == 0 && shutdown(fd, SHUT_WR) < 0)
     throw plat::SystemException("shutdown(SHUT_WR)", errno);
   if (callback)
@@ -35,7 +39,8 @@ bool FdOutStream::shutdownWrite() {
   return true;
 }
 
-size_t FdOutStream::writeBuffer(const uint8_t* data, size_t len, bool wait) {
+size_t FdOutStream::writeBuffer(const uint8_t* data, size_t len, bool wait)
+{
   PLAT_ASSERT(!wait || doesThrowErrors());
   size_t count;
   for (;;) {

@@ -8,7 +8,8 @@
 
 namespace rdr {
 
-bool waitForFd(int fd, bool forWrite, int timeoutMs) {
+bool waitForFd(int fd, bool forWrite, int timeoutMs)
+{
   // FD_SET on a descriptor past the set's size would write out of bounds.
   if (fd >= FD_SETSIZE)
     throw plat::SystemException("select", EMFILE);

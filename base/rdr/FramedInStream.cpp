@@ -8,15 +8,19 @@ namespace rdr {
 
 FramedInStream::FramedInStream(InStream* in)
     : underlying(in), inMsg_(false), last(false), savedLast(false),
-      frameSize(0), savedFrameSize(0), msgPos(0), savedMsgPos(0) {}
+      frameSize(0), savedFrameSize(0), msgPos(0), savedMsgPos(0)
+{
+}
 
-void FramedInStream::setUnderlying(InStream* in) {
+void FramedInStream::setUnderlying(InStream* in)
+{
   underlying = in;
   inMsg_ = false;
   ptr = end = nullptr;
 }
 
-void FramedInStream::account() {
+void FramedInStream::account()
+{
   int consumed = int(ptr - underlying->getPtr());
   frameSize -= consumed;
   PLAT_ASSERT(frameSize >= 0);
@@ -24,13 +28,15 @@ void FramedInStream::account() {
   underlying->setPtr(ptr);
 }
 
-void FramedInStream::clip() {
+void FramedInStream::clip()
+{
   ptr = underlying->getPtr();
   end = ptr + std::min(underlying->nUnread(), size_t(frameSize));
   PLAT_ASSERT(end >= ptr);
 }
 
-bool FramedInStream::startMsg(bool wait) {
+bool FramedInStream::startMsg(bool wait)
+{
   if (inMsg_)
     return true;
   if (!wait && underlying->nUnread() == 0 && !underlying->check(false, 1))
@@ -54,7 +60,8 @@ bool FramedInStream::startMsg(bool wait) {
   return true;
 }
 
-void FramedInStream::endMsg() {
+void FramedInStream::endMsg()
+{
   if (!atEnd())
     throw FrameException("FramedInStream::endMsg: data left in msg");
   setCheckpoint();
@@ -62,7 +69,8 @@ void FramedInStream::endMsg() {
   ptr = end = underlying->getPtr();
 }
 
-void FramedInStream::skipMsg() {
+void FramedInStream::skipMsg()
+{
   while (!atEnd()) {
     if (ptr == end)
       check(true, 1);
@@ -71,7 +79,8 @@ void FramedInStream::skipMsg() {
   }
 }
 
-void FramedInStream::copyMsgTo(OutStream* out) {
+void FramedInStream::copyMsgTo(OutStream* out)
+{
   while (!atEnd()) {
     if (ptr == end)
       check(true, 1);
@@ -81,13 +90,15 @@ void FramedInStream::copyMsgTo(OutStream* out) {
   }
 }
 
-int FramedInStream::pos() const {
+int FramedInStream::pos() const
+{
   if (!inMsg_)
     return msgPos;
   return msgPos + int(ptr - underlying->getPtr());
 }
 
-void FramedInStream::setCheckpoint() {
+void FramedInStream::setCheckpoint()
+{
   if (inMsg_) {
     account();
     underlying->setCheckpoint();
@@ -98,7 +109,8 @@ void FramedInStream::setCheckpoint() {
   savedMsgPos = msgPos;
 }
 
-void FramedInStream::rewind() {
+void FramedInStream::rewind()
+{
   if (!inMsg_)
     return;
   underlying->rewind();
@@ -108,7 +120,8 @@ void FramedInStream::rewind() {
   clip();
 }
 
-bool FramedInStream::atEnd() {
+bool FramedInStream::atEnd()
+{
   PLAT_ASSERT(inMsg_);
   try {
     if (!nextFrame(true))
@@ -123,7 +136,8 @@ bool FramedInStream::atEnd() {
   return last && frameSize == 0;
 }
 
-bool FramedInStream::nextFrame(bool wait) {
+bool FramedInStream::nextFrame(bool wait)
+{
   account();
   while (!last && frameSize == 0) {
     if (underlying->nUnread() == 0 && !underlying->check(wait, 1))
@@ -135,7 +149,8 @@ bool FramedInStream::nextFrame(bool wait) {
   return true;
 }
 
-int FramedInStream::overrun(size_t itemSize) {
+int FramedInStream::overrun(size_t itemSize)
+{
   PLAT_ASSERT(inMsg_);
   account();
   int result = 1;
@@ -162,7 +177,8 @@ int FramedInStream::overrun(size_t itemSize) {
   return result;
 }
 
-bool InStreamV4::readHeader(int* frameSize, bool* last, bool wait) {
+bool InStreamV4::readHeader(int* frameSize, bool* last, bool wait)
+{
   if (underlying->nUnread() < 2 && !underlying->check(wait, 2))
     return false;
   uint16_t header = underlying->readU16();

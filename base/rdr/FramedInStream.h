@@ -70,7 +70,7 @@ private:
 
   bool inMsg_;
   bool last, savedLast;
-  int frameSize, savedFrameSize;  // payload of the frame not yet consumed
+  int frameSize, savedFrameSize; // payload of the frame not yet consumed
   int msgPos, savedMsgPos;
 };
 
@@ -78,7 +78,9 @@ private:
 class InStreamV4 : public FramedInStream {
 public:
   explicit InStreamV4(InStream* underlying = nullptr)
-      : FramedInStream(underlying) {}
+      : FramedInStream(underlying)
+  {
+  }
 
 protected:
   bool readHeader(int* frameSize, bool* last, bool wait) override;

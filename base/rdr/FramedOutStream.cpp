@@ -6,15 +6,19 @@ namespace rdr {
 
 FramedOutStream::FramedOutStream(OutStream* os, int maxFrame, int hdr)
     : maxFrameSize(size_t(maxFrame)), hdrSize(size_t(hdr)), inMsg_(false),
-      inFrame(false), firstFrame(false), msgBytes(0), underlying(os) {}
+      inFrame(false), firstFrame(false), msgBytes(0), underlying(os)
+{
+}
 
-void FramedOutStream::setUnderlying(OutStream* out) {
+void FramedOutStream::setUnderlying(OutStream* out)
+{
   underlying = out;
   inMsg_ = inFrame = false;
   ptr = end = nullptr;
 }
 
-void FramedOutStream::startMsg() {
+void FramedOutStream::startMsg()
+{
   if (inMsg_)
     throw FrameException("FramedOutStream::startMsg: already in msg");
   PLAT_ASSERT(underlying);
@@ -24,7 +28,8 @@ void FramedOutStream::startMsg() {
   startFrame(0);
 }
 
-void FramedOutStream::endMsg(bool flush) {
+void FramedOutStream::endMsg(bool flush)
+{
   if (!inFrame)
     throw FrameException("FramedOutStream::endMsg: not in frame");
   endFrame(true);
@@ -33,13 +38,15 @@ void FramedOutStream::endMsg(bool flush) {
     underlying->flush();
 }
 
-size_t FramedOutStream::length() const {
+size_t FramedOutStream::length() const
+{
   if (inMsg_ && inFrame)
     return msgBytes + size_t(ptr - underlying->getPtr()) - hdrSize;
   return msgBytes;
 }
 
-void FramedOutStream::flush() {
+void FramedOutStream::flush()
+{
   if (!inMsg_) {
     underlying->flush();
     return;
@@ -49,26 +56,31 @@ void FramedOutStream::flush() {
   startFrame(0);
 }
 
-OutStream* FramedOutStream::bottomStream() {
+OutStream* FramedOutStream::bottomStream()
+{
   return underlying ? underlying->bottomStream() : this;
 }
 
-size_t FramedOutStream::spaceAvailable() {
+size_t FramedOutStream::spaceAvailable()
+{
   size_t space = underlying ? underlying->spaceAvailable() : 0;
   return space > hdrSize ? space - hdrSize : 0;
 }
 
-bool FramedOutStream::shutdownWrite() {
+bool FramedOutStream::shutdownWrite()
+{
   return underlying ? underlying->shutdownWrite() : false;
 }
 
-size_t FramedOutStream::overrun(size_t itemSize, size_t nItems) {
+size_t FramedOutStream::overrun(size_t itemSize, size_t nItems)
+{
   endFrame(false);
   startFrame(itemSize);
   return itemsInWindow(itemSize, nItems);
 }
 
-void FramedOutStream::startFrame(size_t minSize) {
+void FramedOutStream::startFrame(size_t minSize)
+{
   PLAT_ASSERT(!inFrame);
   // A framed underlying stream makes this room by starting a frame itself.
   underlying->check(hdrSize + minSize);
@@ -77,7 +89,8 @@ void FramedOutStream::startFrame(size_t minSize) {
   end = std::min(underlying->getEnd(), ptr + maxFrameSize);
 }
 
-void FramedOutStream::endFrame(bool last) {
+void FramedOutStream::endFrame(bool last)
+{
   if (!inFrame)
     throw FrameException("FramedOutStream::endFrame: not in frame");
   inFrame = false;
@@ -98,7 +111,8 @@ void FramedOutStream::endFrame(bool last) {
   ptr = end = underlying->getPtr();
 }
 
-void OutStreamV4::writeHeader(size_t length, bool last, bool) {
+void OutStreamV4::writeHeader(size_t length, bool last, bool)
+{
   writeU16(uint16_t((last ? 0x8000 : 0) | length));
 }
 

@@ -70,7 +70,9 @@ private:
 class OutStreamV4 : public FramedOutStream {
 public:
   explicit OutStreamV4(OutStream* underlying = nullptr)
-      : FramedOutStream(underlying, MaxFrameSize, 2) {}
+      : FramedOutStream(underlying, MaxFrameSize, 2)
+  {
+  }
 
   static constexpr int MaxFrameSize = 32766;
 

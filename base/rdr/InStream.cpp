@@ -9,22 +9,27 @@ namespace rdr {
 
 InStream::InStream()
     : ptr(nullptr), end(nullptr), checkpointPtr(nullptr), checkpointPos(0),
-      rewindable(true) {}
+      rewindable(true)
+{
+}
 
 InStream::~InStream() {}
 
-void InStream::setCheckpoint() {
+void InStream::setCheckpoint()
+{
   checkpointPos = pos();
   checkpointPtr = ptr;
 }
 
-void InStream::rewind() {
+void InStream::rewind()
+{
   if (!rewindable)
     throw plat::Exception("Attempt to rewind a non-rewindable stream");
   ptr = checkpointPtr;
 }
 
-void InStream::reposition(int position) {
+void InStream::reposition(int position)
+{
   int d = position - checkpointPos;
   if (d < 0)
     throw plat::Exception("Can't reposition before checkpoint");
@@ -32,9 +37,13 @@ void InStream::reposition(int position) {
   skip(d);
 }
 
-bool InStream::atEnd() { return false; }
+bool InStream::atEnd()
+{
+  return false;
+}
 
-int InStream::check(bool wait, size_t itemSize) {
+int InStream::check(bool wait, size_t itemSize)
+{
   // A stream that cannot go back may drop everything already read.
   if (!rewindable)
     setCheckpoint();
@@ -56,8 +65,8 @@ int InStream::check(bool wait, size_t itemSize) {
   return 0;
 }
 
-const uint8_t* InStream::getItems(size_t itemSize, size_t* nItems,
-                                  bool wait) {
+const uint8_t* InStream::getItems(size_t itemSize, size_t* nItems, bool wait)
+{
   PLAT_ASSERT(*nItems > 0);
   if (itemSize > nUnread()) {
     if (!check(wait, itemSize) || itemSize > nUnread())
@@ -70,7 +79,8 @@ const uint8_t* InStream::getItems(size_t itemSize, size_t* nItems,
   return p;
 }
 
-const uint8_t* InStream::readBytesPtrSlow(uint8_t* temp, size_t n) {
+const uint8_t* InStream::readBytesPtrSlow(uint8_t* temp, size_t n)
+{
   if (nUnread() < n)
     check(true, n);
   if (nUnread() >= n) {
@@ -82,7 +92,8 @@ const uint8_t* InStream::readBytesPtrSlow(uint8_t* temp, size_t n) {
   return temp;
 }
 
-void InStream::readBytes(void* data, size_t len) {
+void InStream::readBytes(void* data, size_t len)
+{
   uint8_t* out = static_cast<uint8_t*>(data);
   if (nUnread() < len)
     check(true, len);
@@ -97,7 +108,8 @@ void InStream::readBytes(void* data, size_t len) {
   }
 }
 
-void InStream::skip(int64_t n) {
+void InStream::skip(int64_t n)
+{
   while (n > 0) {
     if (ptr == end)
       check(true, 1);
@@ -110,7 +122,8 @@ void InStream::skip(int64_t n) {
 }
 
 bool InStream::readLine(plat::DString& out, int maxLen, bool* sawNul,
-                        bool validate) {
+                        bool validate)
+{
   if (sawNul)
     *sawNul = false;
   out.reserve(64);
@@ -145,7 +158,8 @@ bool InStream::readLine(plat::DString& out, int maxLen, bool* sawNul,
   return validate ? out.makeValid() : true;
 }
 
-bool InStream::readStringInto(size_t len, plat::DString& out, bool validate) {
+bool InStream::readStringInto(size_t len, plat::DString& out, bool validate)
+{
   out.clear();
   out.reserve(int(len + 1));
   readBytes(out.buf(), len);
@@ -153,12 +167,13 @@ bool InStream::readStringInto(size_t len, plat::DString& out, bool validate) {
   return validate ? out.makeValid() : true;
 }
 
-bool InStream::readString8(plat::DString& out, bool validate) {
+bool InStream::readString8(plat::DString& out, bool validate)
+{
   return readStringInto(readU8(), out, validate);
 }
 
-bool InStream::readString32(plat::DString& out, uint32_t maxLen,
-                            bool validate) {
+bool InStream::readString32(plat::DString& out, uint32_t maxLen, bool validate)
+{
   uint32_t len = readU32();
   if (len > maxLen)
     throw StringTooLongException();

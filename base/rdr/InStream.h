@@ -67,14 +67,16 @@ public:
   const uint8_t* getPtr() const { return ptr; }
   const uint8_t* getEnd() const { return end; }
   // Consumes the window up to p, which must lie within it (fatal assertion).
-  void setPtr(const uint8_t* p) {
+  void setPtr(const uint8_t* p)
+  {
     PLAT_ASSERT(p >= ptr && p <= end);
     ptr = p;
   }
   // Returns the next n bytes of the window and consumes them; they must be
   // there already (fatal assertion). The pointer is valid until the next
   // refill.
-  const uint8_t* takeBytes(size_t n) {
+  const uint8_t* takeBytes(size_t n)
+  {
     PLAT_ASSERT(nUnread() >= n);
     const uint8_t* p = ptr;
     ptr += n;
@@ -90,7 +92,8 @@ public:
   // Returns n contiguous bytes and consumes them: in place when the window
   // holds them (valid until the next refill), otherwise copied into temp,
   // which must hold n bytes.
-  const uint8_t* readBytesPtr(uint8_t* temp, size_t n) {
+  const uint8_t* readBytesPtr(uint8_t* temp, size_t n)
+  {
     if (nUnread() >= n) {
       const uint8_t* p = ptr;
       ptr += n;
@@ -103,12 +106,14 @@ public:
   // Discards n bytes; n < 1 does nothing.
   void skip(int64_t n);
 
-  uint8_t readU8() {
+  uint8_t readU8()
+  {
     if (ptr == end)
       check(true, 1);
     return *ptr++;
   }
-  uint16_t readU16() {
+  uint16_t readU16()
+  {
     const uint8_t* p;
     uint8_t tmp[2];
     if (end - ptr >= 2) {
@@ -119,7 +124,8 @@ public:
     }
     return uint16_t((p[0] << 8) | p[1]);
   }
-  uint32_t readU32() {
+  uint32_t readU32()
+  {
     const uint8_t* p;
     uint8_t tmp[4];
     if (end - ptr >= 4) {
@@ -151,8 +157,7 @@ public:
   bool readString8(plat::DString& out, bool validate = false);
   // A U32 length, then the text. A length above maxLen throws
   // StringTooLongException before any byte of the text is read.
-  bool readString32(plat::DString& out, uint32_t maxLen,
-                    bool validate = false);
+  bool readString32(plat::DString& out, uint32_t maxLen, bool validate = false);
 
 protected:
   InStream();

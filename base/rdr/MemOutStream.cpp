@@ -10,7 +10,8 @@
 namespace rdr {
 
 MemOutStream::MemOutStream(int initialSize, size_t maxSize_)
-    : start(nullptr), allocated(0), maxSize(maxSize_) {
+    : start(nullptr), allocated(0), maxSize(maxSize_)
+{
   if (initialSize < 0)
     initialSize = 256;
   if (initialSize > 0) {
@@ -23,34 +24,42 @@ MemOutStream::MemOutStream(int initialSize, size_t maxSize_)
   setEnd();
 }
 
-MemOutStream::~MemOutStream() { free(start); }
+MemOutStream::~MemOutStream()
+{
+  free(start);
+}
 
-void MemOutStream::setEnd() {
+void MemOutStream::setEnd()
+{
   if (maxSize && maxSize < allocated)
     end = start + maxSize;
   else
     end = start + allocated;
 }
 
-void MemOutStream::writeBytes(const void* data, size_t len) {
+void MemOutStream::writeBytes(const void* data, size_t len)
+{
   if (len > size_t(end - ptr))
     overrun(len, 1);
   memcpy(ptr, data, len);
   ptr += len;
 }
 
-size_t MemOutStream::spaceAvailable() {
+size_t MemOutStream::spaceAvailable()
+{
   if (maxSize)
     return maxSize - length();
   return Unlimited;
 }
 
-void MemOutStream::setMaxSize(size_t m) {
+void MemOutStream::setMaxSize(size_t m)
+{
   maxSize = m;
   setEnd();
 }
 
-size_t MemOutStream::overrun(size_t itemSize, size_t nItems) {
+size_t MemOutStream::overrun(size_t itemSize, size_t nItems)
+{
   size_t len = length();
   if (maxSize && maxSize < len + itemSize)
     throw OutStreamFull();
@@ -70,14 +79,16 @@ size_t MemOutStream::overrun(size_t itemSize, size_t nItems) {
   return itemsInWindow(itemSize, nItems);
 }
 
-uint8_t* MemOutStream::takeBuffer() {
+uint8_t* MemOutStream::takeBuffer()
+{
   uint8_t* block = start;
   start = ptr = end = nullptr;
   allocated = 0;
   return block;
 }
 
-void MemOutStream::terminate() {
+void MemOutStream::terminate()
+{
   if (ptr > start && ptr[-1] == 0)
     return;
   if (maxSize)
@@ -85,7 +96,8 @@ void MemOutStream::terminate() {
   writeU8(0);
 }
 
-void MemOutStream::toString(plat::String& out) {
+void MemOutStream::toString(plat::String& out)
+{
   terminate();
   out.adopt(reinterpret_cast<char*>(takeBuffer()));
 }

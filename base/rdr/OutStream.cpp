@@ -12,7 +12,8 @@ OutStream::OutStream() : ptr(nullptr), end(nullptr) {}
 
 OutStream::~OutStream() {}
 
-void OutStream::writeBytes(const void* data, size_t len) {
+void OutStream::writeBytes(const void* data, size_t len)
+{
   const uint8_t* in = static_cast<const uint8_t*>(data);
   while (len > 0) {
     size_t n = size_t(end - ptr);
@@ -28,20 +29,28 @@ void OutStream::writeBytes(const void* data, size_t len) {
 
 void OutStream::flush() {}
 
-OutStream* OutStream::bottomStream() { return this; }
+OutStream* OutStream::bottomStream()
+{
+  return this;
+}
 
-size_t OutStream::pendingBytes() {
+size_t OutStream::pendingBytes()
+{
   OutStream* bottom = bottomStream();
   if (bottom == this)
     return 0;
   return bottom->pendingBytes();
 }
 
-bool OutStream::shutdownWrite() { return false; }
+bool OutStream::shutdownWrite()
+{
+  return false;
+}
 
 void OutStream::setThrowErrors(bool) {}
 
-void OutStream::pad(size_t n) {
+void OutStream::pad(size_t n)
+{
   while (n > 0) {
     size_t k = std::min(n, check(1, n));
     memset(ptr, 0, k);
@@ -50,7 +59,8 @@ void OutStream::pad(size_t n) {
   }
 }
 
-static size_t textLength(const char* s, long len) {
+static size_t textLength(const char* s, long len)
+{
   if (!s)
     return 0;
   if (len < 0)
@@ -58,36 +68,42 @@ static size_t textLength(const char* s, long len) {
   return strnlen(s, size_t(len));
 }
 
-void OutStream::writeString(const char* s, long len) {
+void OutStream::writeString(const char* s, long len)
+{
   size_t n = textLength(s, len);
   writeU32(uint32_t(n));
   writeBytes(s, n);
 }
 
-void OutStream::writeString8(const char* s) {
+void OutStream::writeString8(const char* s)
+{
   size_t n = std::min(strlen(s), size_t(255));
   writeU8(uint8_t(n));
   writeBytes(s, n);
 }
 
-void OutStream::terminateText() {
+void OutStream::terminateText()
+{
   check(1);
   *ptr = 0;
 }
 
-void OutStream::appendText(const char* s, long len) {
+void OutStream::appendText(const char* s, long len)
+{
   writeBytes(s, textLength(s, len));
   terminateText();
 }
 
-void OutStream::appendFormat(const char* format, ...) {
+void OutStream::appendFormat(const char* format, ...)
+{
   va_list ap;
   va_start(ap, format);
   appendFormatV(format, ap);
   va_end(ap);
 }
 
-void OutStream::appendFormatV(const char* format, va_list ap) {
+void OutStream::appendFormatV(const char* format, va_list ap)
+{
   size_t estimate = strlen(format);
   for (;;) {
     // Room for the text and vsnprintf's terminator, which stays uncounted.
@@ -110,7 +126,8 @@ void OutStream::appendFormatV(const char* format, va_list ap) {
   }
 }
 
-void OutStream::appendChar(uint32_t c, int n) {
+void OutStream::appendChar(uint32_t c, int n)
+{
   char buf[4];
   size_t len = size_t(plat::utf8Encode(c, buf));
   for (int i = 0; i < n; i++)

@@ -57,7 +57,8 @@ protected:
   virtual size_t overrun(size_t itemSize, size_t nItems) = 0;
   // What overrun returns once it has made room: the whole items of itemSize
   // bytes, at most nItems, that fit in [ptr, end).
-  size_t itemsInWindow(size_t itemSize, size_t nItems) const {
+  size_t itemsInWindow(size_t itemSize, size_t nItems) const
+  {
     size_t fit = size_t(end - ptr) / itemSize;
     return nItems <= fit ? nItems : fit;
   }
@@ -65,7 +66,8 @@ protected:
 public:
   // Returns how many items of itemSize bytes fit in the window, at most
   // nItems and at least one, making room first when not all of them fit.
-  size_t check(size_t itemSize, size_t nItems = 1) {
+  size_t check(size_t itemSize, size_t nItems = 1)
+  {
     size_t room = size_t(end - ptr);
     if (itemSize * nItems <= room)
       return nItems;
@@ -76,24 +78,28 @@ public:
   uint8_t* getEnd() const { return end; }
   // Marks the window up to p as written; p must lie within it (fatal
   // assertion).
-  void setPtr(uint8_t* p) {
+  void setPtr(uint8_t* p)
+  {
     PLAT_ASSERT(p >= ptr && p <= end);
     ptr = p;
   }
 
-  void writeU8(uint8_t v) {
+  void writeU8(uint8_t v)
+  {
     if (ptr == end)
       overrun(1, 1);
     *ptr++ = v;
   }
-  void writeU16(uint16_t v) {
+  void writeU16(uint16_t v)
+  {
     if (end - ptr < 2)
       overrun(2, 1);
     ptr[0] = uint8_t(v >> 8);
     ptr[1] = uint8_t(v);
     ptr += 2;
   }
-  void writeU32(uint32_t v) {
+  void writeU32(uint32_t v)
+  {
     if (end - ptr < 4)
       overrun(4, 1);
     ptr[0] = uint8_t(v >> 24);

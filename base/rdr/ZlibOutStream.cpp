@@ -8,7 +8,8 @@ namespace rdr {
 
 ZlibOutStream::ZlibOutStream(OutStream* os, int size, int level, bool raw)
     : underlying(os), zs(nullptr), bufSize(size ? size_t(size) : 16384),
-      offset(0), lastFlushMode(Z_FULL_FLUSH), start(nullptr) {
+      offset(0), lastFlushMode(Z_FULL_FLUSH), start(nullptr)
+{
   std::unique_ptr<z_stream> z(new z_stream());
   z->zalloc = Z_NULL;
   z->zfree = Z_NULL;
@@ -22,22 +23,26 @@ ZlibOutStream::ZlibOutStream(OutStream* os, int size, int level, bool raw)
   end = start + bufSize;
 }
 
-ZlibOutStream::~ZlibOutStream() {
+ZlibOutStream::~ZlibOutStream()
+{
   delete[] start;
   deflateEnd(zs);
   delete zs;
 }
 
-void ZlibOutStream::flushCompressed(bool full) {
+void ZlibOutStream::flushCompressed(bool full)
+{
   compress(full ? Z_FULL_FLUSH : Z_SYNC_FLUSH);
 }
 
-void ZlibOutStream::flush() {
+void ZlibOutStream::flush()
+{
   compress(Z_SYNC_FLUSH);
   underlying->flush();
 }
 
-void ZlibOutStream::resetStream(ResetMode mode) {
+void ZlibOutStream::resetStream(ResetMode mode)
+{
   if (mode == DropBuffered) {
     offset += size_t(ptr - start);
     ptr = start;
@@ -46,26 +51,31 @@ void ZlibOutStream::resetStream(ResetMode mode) {
   lastFlushMode = Z_FULL_FLUSH;
 }
 
-OutStream* ZlibOutStream::bottomStream() {
+OutStream* ZlibOutStream::bottomStream()
+{
   return underlying ? underlying->bottomStream() : this;
 }
 
-size_t ZlibOutStream::spaceAvailable() {
+size_t ZlibOutStream::spaceAvailable()
+{
   return underlying ? underlying->spaceAvailable() / 2 : 0;
 }
 
-bool ZlibOutStream::shutdownWrite() {
+bool ZlibOutStream::shutdownWrite()
+{
   return underlying ? underlying->shutdownWrite() : false;
 }
 
-size_t ZlibOutStream::overrun(size_t itemSize, size_t nItems) {
+size_t ZlibOutStream::overrun(size_t itemSize, size_t nItems)
+{
   if (itemSize > bufSize)
     throw plat::Exception("ZlibOutStream overrun: max itemSize exceeded");
   compress(Z_NO_FLUSH);
   return itemsInWindow(itemSize, nItems);
 }
 
-void ZlibOutStream::compress(int flushMode) {
+void ZlibOutStream::compress(int flushMode)
+{
   if (!underlying)
     throw plat::Exception("ZlibOutStream: no underlying stream");
   zs->next_in = start;

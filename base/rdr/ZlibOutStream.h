@@ -39,8 +39,8 @@ public:
   void flushCompressed(bool full = false);
 
   enum ResetMode {
-    DropBuffered,  // count the uncompressed bytes as written, then drop them
-    KeepBuffered,  // leave the buffer alone
+    DropBuffered, // count the uncompressed bytes as written, then drop them
+    KeepBuffered, // leave the buffer alone
   };
   // Starts a new deflate stream (deflateReset); the next flush emits
   // output even if nothing is written before it.

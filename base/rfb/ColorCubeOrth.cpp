@@ -3,10 +3,12 @@
 namespace rfb {
 
 ColorCubeOrth::ColorCubeOrth(int nr, int ng, int nb, int rm, int gm, int bm)
-  : nRed(nr), nGreen(ng), nBlue(nb), redMult(rm), greenMult(gm),
-    blueMult(bm) {}
+    : nRed(nr), nGreen(ng), nBlue(nb), redMult(rm), greenMult(gm), blueMult(bm)
+{
+}
 
-ColorCubeOrth ColorCubeOrth::forDepth(int depth) {
+ColorCubeOrth ColorCubeOrth::forDepth(int depth)
+{
   int limit = 1 << (depth < 1 ? 1 : depth > 8 ? 8 : depth);
   int n = 1;
   while ((n + 1) * (n + 1) * (n + 1) <= limit)
@@ -22,12 +24,14 @@ ColorCubeOrth ColorCubeOrth::forDepth(int depth) {
 }
 
 namespace {
-int intensity(int level, int n) {
+int intensity(int level, int n)
+{
   return n > 1 ? (level * 65535 + (n - 1) / 2) / (n - 1) : 0;
 }
 } // namespace
 
-void ColorCubeOrth::lookup(int index, int* r, int* g, int* b) const {
+void ColorCubeOrth::lookup(int index, int* r, int* g, int* b) const
+{
   if (index < 0 || index >= size()) {
     *r = *g = *b = 0;
     return;

@@ -12,8 +12,8 @@ namespace rfb {
 class FullFramePixelBuffer : public WritablePixelBuffer {
 public:
   // A buffer over `data`; a stride of 0 means rect's width.
-  FullFramePixelBuffer(const PixelFormat& pf, const Rect& rect,
-                       ColourMap* cm, uint8_t* data, int stride = 0);
+  FullFramePixelBuffer(const PixelFormat& pf, const Rect& rect, ColourMap* cm,
+                       uint8_t* data, int stride = 0);
   // A view onto the part of `src` inside r (r is intersected with src's
   // rect); shares src's memory, format and colour map.
   FullFramePixelBuffer(WritablePixelBuffer& src, const Rect& r);

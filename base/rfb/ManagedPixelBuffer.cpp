@@ -7,26 +7,31 @@
 
 namespace rfb {
 
-ManagedPixelBuffer::ManagedPixelBuffer()
-  : keepContents(false), capacity_(0) {}
+ManagedPixelBuffer::ManagedPixelBuffer() : keepContents(false), capacity_(0) {}
 
 ManagedPixelBuffer::ManagedPixelBuffer(const PixelFormat& pf, int width,
                                        int height)
-  : keepContents(false), capacity_(0) {
+    : keepContents(false), capacity_(0)
+{
   format = pf;
   rect = Rect(0, 0, width, height);
   allocate();
 }
 
-ManagedPixelBuffer::~ManagedPixelBuffer() { delete[] data; }
+ManagedPixelBuffer::~ManagedPixelBuffer()
+{
+  delete[] data;
+}
 
-size_t ManagedPixelBuffer::sizeBytes() const {
+size_t ManagedPixelBuffer::sizeBytes() const
+{
   if (rect.isEmpty())
     return 0;
   return size_t(format.bpp / 8) * size_t(rect.width()) * size_t(rect.height());
 }
 
-void ManagedPixelBuffer::setPF(const PixelFormat& pf) {
+void ManagedPixelBuffer::setPF(const PixelFormat& pf)
+{
   if (pf == format)
     return;
   PixelFormat old = format;
@@ -39,7 +44,8 @@ void ManagedPixelBuffer::setPF(const PixelFormat& pf) {
   }
 }
 
-void ManagedPixelBuffer::setSize(int width, int height) {
+void ManagedPixelBuffer::setSize(int width, int height)
+{
   if (width == rect.width() && height == rect.height())
     return;
 
@@ -74,7 +80,8 @@ void ManagedPixelBuffer::setSize(int width, int height) {
   delete[] oldData;
 }
 
-void ManagedPixelBuffer::allocate() {
+void ManagedPixelBuffer::allocate()
+{
   stride = rect.width() > 0 ? rect.width() : 0;
   size_t needed = sizeBytes();
   if (needed == 0) {
@@ -91,7 +98,8 @@ void ManagedPixelBuffer::allocate() {
   memset(data, 0, needed);
 }
 
-void ManagedPixelBuffer::install(uint8_t* mem, size_t capacity) {
+void ManagedPixelBuffer::install(uint8_t* mem, size_t capacity)
+{
   if (mem != data) {
     delete[] data;
     data = mem;

@@ -9,11 +9,14 @@ namespace rfb {
 PixelBuffer::PixelBuffer() : colourMap(nullptr) {}
 
 PixelBuffer::PixelBuffer(const PixelFormat& pf, const Rect& r, ColourMap* cm)
-  : format(pf), rect(r), colourMap(cm) {}
+    : format(pf), rect(r), colourMap(cm)
+{
+}
 
 PixelBuffer::~PixelBuffer() {}
 
-void PixelBuffer::getImage(void* imageBuf, const Rect& r, int stride) {
+void PixelBuffer::getImage(void* imageBuf, const Rect& r, int stride)
+{
   if (r.isEmpty())
     return;
   int srcStride;
@@ -34,7 +37,8 @@ void PixelBuffer::getImage(void* imageBuf, const Rect& r, int stride) {
 
 void PixelBuffer::grabRegion(const Region&) {}
 
-void PixelBuffer::grabRect(const Rect& r) {
+void PixelBuffer::grabRect(const Rect& r)
+{
   if (!grabNeeded())
     return;
   grabRegion(Region(Rect(RgnRect(r))));

@@ -21,8 +21,7 @@ class Region;
 
 class PixelBuffer : public ImageGetter {
 public:
-  PixelBuffer(const PixelFormat& pf, const Rect& rect,
-              ColourMap* cm = nullptr);
+  PixelBuffer(const PixelFormat& pf, const Rect& rect, ColourMap* cm = nullptr);
   ~PixelBuffer() override;
 
   const PixelFormat& getPF() const { return format; }

@@ -12,7 +12,10 @@ namespace rfb {
 
 namespace {
 
-int bitCount(unsigned v) { return __builtin_popcount(v); }
+int bitCount(unsigned v)
+{
+  return __builtin_popcount(v);
+}
 
 // A channel as (max, shift), for matching the short names of print().
 struct Chan {
@@ -23,7 +26,8 @@ struct Chan {
 // Whether the channels, listed from the least significant up, are packed
 // from bit 0 without gaps, each exactly as wide as its max says, the top
 // one ending at `depth`. Widths go to `widths`, in the same order.
-bool packedChain(const Chan* c, int n, int depth, int* widths) {
+bool packedChain(const Chan* c, int n, int depth, int* widths)
+{
   int pos = 0;
   for (int i = 0; i < n; i++) {
     if (c[i].shift != pos)
@@ -40,18 +44,23 @@ bool packedChain(const Chan* c, int n, int depth, int* widths) {
 } // namespace
 
 PixelFormat::PixelFormat()
-  : bpp(8), depth(8), bigEndian(false), trueColour(true), redMax(7),
-    greenMax(7), blueMax(3), alphaMax(0), redShift(0), greenShift(3),
-    blueShift(6), alphaShift(0) {}
+    : bpp(8), depth(8), bigEndian(false), trueColour(true), redMax(7),
+      greenMax(7), blueMax(3), alphaMax(0), redShift(0), greenShift(3),
+      blueShift(6), alphaShift(0)
+{
+}
 
-PixelFormat::PixelFormat(int b, int d, bool be, bool tc, int rm, int gm,
-                         int bm, int rs, int gs, int bs, int am, int as)
-  : bpp(uint8_t(b)), depth(uint8_t(d)), bigEndian(be), trueColour(tc),
-    redMax(uint16_t(rm)), greenMax(uint16_t(gm)), blueMax(uint16_t(bm)),
-    alphaMax(uint16_t(am)), redShift(uint8_t(rs)), greenShift(uint8_t(gs)),
-    blueShift(uint8_t(bs)), alphaShift(uint8_t(as)) {}
+PixelFormat::PixelFormat(int b, int d, bool be, bool tc, int rm, int gm, int bm,
+                         int rs, int gs, int bs, int am, int as)
+    : bpp(uint8_t(b)), depth(uint8_t(d)), bigEndian(be), trueColour(tc),
+      redMax(uint16_t(rm)), greenMax(uint16_t(gm)), blueMax(uint16_t(bm)),
+      alphaMax(uint16_t(am)), redShift(uint8_t(rs)), greenShift(uint8_t(gs)),
+      blueShift(uint8_t(bs)), alphaShift(uint8_t(as))
+{
+}
 
-bool PixelFormat::isValid() const {
+bool PixelFormat::isValid() const
+{
   if (bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
     return false;
   if (depth < 1 || depth > bpp)
@@ -66,7 +75,8 @@ bool PixelFormat::isValid() const {
          alphaShift + bitCount(alphaMax) <= bpp;
 }
 
-bool PixelFormat::equal(const PixelFormat& o) const {
+bool PixelFormat::equal(const PixelFormat& o) const
+{
   if (bpp != o.bpp || depth != o.depth)
     return false;
   if (bpp != 8 && bigEndian != o.bigEndian)
@@ -75,19 +85,21 @@ bool PixelFormat::equal(const PixelFormat& o) const {
     return false;
   if (!trueColour)
     return true;
-  return redMax == o.redMax && greenMax == o.greenMax &&
-         blueMax == o.blueMax && alphaMax == o.alphaMax &&
-         redShift == o.redShift && greenShift == o.greenShift &&
-         blueShift == o.blueShift && alphaShift == o.alphaShift;
+  return redMax == o.redMax && greenMax == o.greenMax && blueMax == o.blueMax &&
+         alphaMax == o.alphaMax && redShift == o.redShift &&
+         greenShift == o.greenShift && blueShift == o.blueShift &&
+         alphaShift == o.alphaShift;
 }
 
-bool PixelFormat::hasByteChannels() const {
+bool PixelFormat::hasByteChannels() const
+{
   return redMax <= 255 && greenMax <= 255 && blueMax <= 255 &&
          alphaMax <= 255 && redShift % 8 == 0 && greenShift % 8 == 0 &&
          blueShift % 8 == 0 && alphaShift % 8 == 0;
 }
 
-bool PixelFormat::makeNativeEndian() {
+bool PixelFormat::makeNativeEndian()
+{
   if (!bigEndian)
     return true;
   if (bpp == 8) {
@@ -107,7 +119,8 @@ bool PixelFormat::makeNativeEndian() {
   return true;
 }
 
-void PixelFormat::write(rdr::OutStream& os) const {
+void PixelFormat::write(rdr::OutStream& os) const
+{
   os.writeU8(bpp);
   os.writeU8(depth);
   os.writeU8(bigEndian ? 1 : 0);
@@ -122,7 +135,8 @@ void PixelFormat::write(rdr::OutStream& os) const {
   os.writeU16(alphaMax);
 }
 
-void PixelFormat::read(rdr::InStream& is) {
+void PixelFormat::read(rdr::InStream& is)
+{
   bpp = is.readU8();
   depth = is.readU8();
   bigEndian = is.readU8() != 0;
@@ -137,15 +151,15 @@ void PixelFormat::read(rdr::InStream& is) {
   alphaMax = is.readU16();
   // Peers that know nothing of alpha leave garbage in those bytes (they are
   // padding to them); alpha is believed only when the depth accounts for it.
-  if (alphaMax == 0 ||
-      depth != bitCount(redMax) + bitCount(greenMax) + bitCount(blueMax) +
-                   bitCount(alphaMax)) {
+  if (alphaMax == 0 || depth != bitCount(redMax) + bitCount(greenMax) +
+                                    bitCount(blueMax) + bitCount(alphaMax)) {
     alphaMax = 0;
     alphaShift = 0;
   }
 }
 
-bool PixelFormat::parse(const char* name) {
+bool PixelFormat::parse(const char* name)
+{
   bool pal = strncasecmp(name, "pal", 3) == 0;
   trueColour = !pal;
   if (pal) {
@@ -201,7 +215,8 @@ bool PixelFormat::parse(const char* name) {
   return true;
 }
 
-void PixelFormat::print(char* buf) const {
+void PixelFormat::print(char* buf) const
+{
   buf[0] = '\0';
   plat::boundedAppendFormat(buf, PrintSize, "depth %d (%d bpp)", depth, bpp);
   if (bpp != 8)
@@ -266,61 +281,74 @@ void PixelFormat::print(char* buf) const {
 
 // Function-local statics: built on first use, thread-safe by the language.
 
-const PixelFormat& PixelFormat::rgb888() {
+const PixelFormat& PixelFormat::rgb888()
+{
   static const PixelFormat pf(32, 24, false, true, 255, 255, 255, 16, 8, 0);
   return pf;
 }
-const PixelFormat& PixelFormat::bgr888() {
+const PixelFormat& PixelFormat::bgr888()
+{
   static const PixelFormat pf(32, 24, false, true, 255, 255, 255, 0, 8, 16);
   return pf;
 }
-const PixelFormat& PixelFormat::rgb565() {
+const PixelFormat& PixelFormat::rgb565()
+{
   static const PixelFormat pf(16, 16, false, true, 31, 63, 31, 11, 5, 0);
   return pf;
 }
-const PixelFormat& PixelFormat::rgb555() {
+const PixelFormat& PixelFormat::rgb555()
+{
   static const PixelFormat pf(16, 15, false, true, 31, 31, 31, 10, 5, 0);
   return pf;
 }
-const PixelFormat& PixelFormat::rgb222() {
+const PixelFormat& PixelFormat::rgb222()
+{
   static const PixelFormat pf(8, 6, false, true, 3, 3, 3, 4, 2, 0);
   return pf;
 }
-const PixelFormat& PixelFormat::rgb111() {
+const PixelFormat& PixelFormat::rgb111()
+{
   static const PixelFormat pf(8, 3, false, true, 1, 1, 1, 2, 1, 0);
   return pf;
 }
-const PixelFormat& PixelFormat::colourMap8() {
+const PixelFormat& PixelFormat::colourMap8()
+{
   static const PixelFormat pf(8, 8, false, false, 0, 0, 0, 0, 0, 0);
   return pf;
 }
-const PixelFormat& PixelFormat::argb8888() {
-  static const PixelFormat pf(32, 32, false, true, 255, 255, 255, 16, 8, 0,
-                              255, 24);
+const PixelFormat& PixelFormat::argb8888()
+{
+  static const PixelFormat pf(32, 32, false, true, 255, 255, 255, 16, 8, 0, 255,
+                              24);
   return pf;
 }
 
 namespace {
-PixelFormat nativeOf(const PixelFormat& src) {
+PixelFormat nativeOf(const PixelFormat& src)
+{
   PixelFormat pf(src);
   pf.makeNativeEndian();
   return pf;
 }
 } // namespace
 
-const PixelFormat& PixelFormat::nativeRgb888() {
+const PixelFormat& PixelFormat::nativeRgb888()
+{
   static const PixelFormat pf = nativeOf(rgb888());
   return pf;
 }
-const PixelFormat& PixelFormat::nativeArgb8888() {
+const PixelFormat& PixelFormat::nativeArgb8888()
+{
   static const PixelFormat pf = nativeOf(argb8888());
   return pf;
 }
-const PixelFormat& PixelFormat::nativeBgr888() {
+const PixelFormat& PixelFormat::nativeBgr888()
+{
   static const PixelFormat pf = nativeOf(bgr888());
   return pf;
 }
-const PixelFormat& PixelFormat::nativeAbgr8888() {
+const PixelFormat& PixelFormat::nativeAbgr8888()
+{
   static const PixelFormat pf = nativeOf(
       PixelFormat(32, 32, false, true, 255, 255, 255, 0, 8, 16, 255, 24));
   return pf;

@@ -31,10 +31,9 @@ public:
   // 8 bpp, depth 8, true colour: red 7 at 0, green 7 at 3, blue 3 at 6
   // (the format "bgr233" names).
   PixelFormat();
-  PixelFormat(int bpp, int depth, bool bigEndian, bool trueColour,
-              int redMax, int greenMax, int blueMax,
-              int redShift, int greenShift, int blueShift,
-              int alphaMax = 0, int alphaShift = 0);
+  PixelFormat(int bpp, int depth, bool bigEndian, bool trueColour, int redMax,
+              int greenMax, int blueMax, int redShift, int greenShift,
+              int blueShift, int alphaMax = 0, int alphaShift = 0);
 
   // bpp 8/16/24/32, 1 <= depth <= bpp, colour-map depth at most 8, and in
   // true colour every channel's bits (counted set bits of its max) fit
@@ -71,8 +70,8 @@ public:
   void print(char* buf) const;
 
   // Well-known formats, all little-endian and without alpha unless named.
-  static const PixelFormat& rgb888();     // 32 bpp, red 16 green 8 blue 0
-  static const PixelFormat& bgr888();     // 32 bpp, red 0 green 8 blue 16
+  static const PixelFormat& rgb888(); // 32 bpp, red 16 green 8 blue 0
+  static const PixelFormat& bgr888(); // 32 bpp, red 0 green 8 blue 16
   static const PixelFormat& rgb565();
   static const PixelFormat& rgb555();
   static const PixelFormat& rgb222();

@@ -4,10 +4,11 @@
 
 namespace rfb {
 
-const char* Rect::print(char* buf) const {
+const char* Rect::print(char* buf) const
+{
   buf[0] = '\0';
-  plat::boundedAppendFormat(buf, PrintSize, "%d,%d to %d,%d", tl.x, tl.y,
-                            br.x, br.y);
+  plat::boundedAppendFormat(buf, PrintSize, "%d,%d to %d,%d", tl.x, tl.y, br.x,
+                            br.y);
   return buf;
 }
 

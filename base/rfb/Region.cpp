@@ -4,68 +4,89 @@
 
 namespace rfb {
 
-Region::Region() { xregion::regionInit(&rgn_, nullptr); }
+Region::Region()
+{
+  xregion::regionInit(&rgn_, nullptr);
+}
 
-Region::Region(const Rect& r) {
+Region::Region(const Rect& r)
+{
   RgnRect box(r);
   xregion::regionInit(&rgn_, &box);
 }
 
-Region::Region(const Region& r) {
+Region::Region(const Region& r)
+{
   xregion::regionInit(&rgn_, nullptr);
   xregion::regionCopy(&rgn_, &r.rgn_);
 }
 
-Region::~Region() { xregion::regionUninit(&rgn_); }
+Region::~Region()
+{
+  xregion::regionUninit(&rgn_);
+}
 
-Region& Region::operator=(const Region& r) {
+Region& Region::operator=(const Region& r)
+{
   xregion::regionCopy(&rgn_, &r.rgn_);
   return *this;
 }
 
-void Region::clear() { xregion::regionEmpty(&rgn_); }
+void Region::clear()
+{
+  xregion::regionEmpty(&rgn_);
+}
 
-void Region::reset(const Rect& r) {
+void Region::reset(const Rect& r)
+{
   xregion::regionUninit(&rgn_);
   RgnRect box(r);
   xregion::regionInit(&rgn_, &box);
 }
 
-void Region::translate(const Point& d) {
+void Region::translate(const Point& d)
+{
   xregion::regionTranslate(&rgn_, d.x, d.y);
 }
 
-void Region::assignUnion(const Region& r) {
+void Region::assignUnion(const Region& r)
+{
   xregion::regionUnion(&rgn_, &rgn_, &r.rgn_);
 }
 
-void Region::assignIntersect(const Region& r) {
+void Region::assignIntersect(const Region& r)
+{
   xregion::regionIntersect(&rgn_, &rgn_, &r.rgn_);
 }
 
-void Region::assignSubtract(const Region& r) {
+void Region::assignSubtract(const Region& r)
+{
   xregion::regionSubtract(&rgn_, &rgn_, &r.rgn_);
 }
 
-Region Region::unionOf(const Region& r) const {
+Region Region::unionOf(const Region& r) const
+{
   Region res;
   xregion::regionUnion(&res.rgn_, &rgn_, &r.rgn_);
   return res;
 }
 
-Region Region::intersect(const Region& r) const {
+Region Region::intersect(const Region& r) const
+{
   Region res;
   xregion::regionIntersect(&res.rgn_, &rgn_, &r.rgn_);
   return res;
 }
 
-Region Region::subtract(const Region& r) const {
+Region Region::subtract(const Region& r) const
+{
   Region res;
   xregion::regionSubtract(&res.rgn_, &rgn_, &r.rgn_);
   return res;
 }
 
-bool Region::operator==(const Region& r) const {
+bool Region::operator==(const Region& r) const
+{
   // The banded form is canonical: equal sets have equal box lists.
   int n = numRects();
   if (isEmpty() || r.isEmpty())
@@ -74,25 +95,35 @@ bool Region::operator==(const Region& r) const {
          memcmp(rects(), r.rects(), size_t(n) * sizeof(xregion::Box)) == 0;
 }
 
-bool Region::isEmpty() const { return !xregion::regionNotEmpty(&rgn_); }
+bool Region::isEmpty() const
+{
+  return !xregion::regionNotEmpty(&rgn_);
+}
 
-bool Region::contains(const Point& p) const {
+bool Region::contains(const Point& p) const
+{
   return xregion::regionContainsPoint(&rgn_, p.x, p.y);
 }
 
-Rect Region::getBoundingRect() const {
+Rect Region::getBoundingRect() const
+{
   if (isEmpty())
     return Rect();
   return Rect(rgn_.extents);
 }
 
-int Region::numRects() const { return xregion::regionNumRects(&rgn_); }
+int Region::numRects() const
+{
+  return xregion::regionNumRects(&rgn_);
+}
 
-const xregion::Box* Region::rects() const {
+const xregion::Box* Region::rects() const
+{
   return xregion::regionRects(&rgn_);
 }
 
-void Region::getRects(std::vector<Rect>* out) const {
+void Region::getRects(std::vector<Rect>* out) const
+{
   out->clear();
   if (isEmpty())
     return;

@@ -14,7 +14,7 @@ namespace rfb {
 
 class Region {
 public:
-  Region();                          // empty
+  Region(); // empty
   explicit Region(const Rect& r);
   Region(const Region& r);
   ~Region();

@@ -11,45 +11,66 @@ namespace {
 // ---- pixel access -------------------------------------------------------
 
 template <int Bytes> inline uint32_t load(const uint8_t* p);
-template <> inline uint32_t load<1>(const uint8_t* p) { return *p; }
-template <> inline uint32_t load<2>(const uint8_t* p) {
+template <> inline uint32_t load<1>(const uint8_t* p)
+{
+  return *p;
+}
+template <> inline uint32_t load<2>(const uint8_t* p)
+{
   uint16_t v;
   memcpy(&v, p, 2);
   return v;
 }
-template <> inline uint32_t load<3>(const uint8_t* p) {
+template <> inline uint32_t load<3>(const uint8_t* p)
+{
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
 }
-template <> inline uint32_t load<4>(const uint8_t* p) {
+template <> inline uint32_t load<4>(const uint8_t* p)
+{
   uint32_t v;
   memcpy(&v, p, 4);
   return v;
 }
 
 template <int Bytes> inline void store(uint8_t* p, uint32_t v);
-template <> inline void store<1>(uint8_t* p, uint32_t v) { *p = uint8_t(v); }
-template <> inline void store<2>(uint8_t* p, uint32_t v) {
+template <> inline void store<1>(uint8_t* p, uint32_t v)
+{
+  *p = uint8_t(v);
+}
+template <> inline void store<2>(uint8_t* p, uint32_t v)
+{
   uint16_t s = uint16_t(v);
   memcpy(p, &s, 2);
 }
-template <> inline void store<3>(uint8_t* p, uint32_t v) {
+template <> inline void store<3>(uint8_t* p, uint32_t v)
+{
   p[0] = uint8_t(v);
   p[1] = uint8_t(v >> 8);
   p[2] = uint8_t(v >> 16);
 }
-template <> inline void store<4>(uint8_t* p, uint32_t v) { memcpy(p, &v, 4); }
+template <> inline void store<4>(uint8_t* p, uint32_t v)
+{
+  memcpy(p, &v, 4);
+}
 
 // Table entries are as wide as the output pixel; 24-bit output uses 32-bit
 // entries.
-template <int Bytes> struct EntryOf { typedef uint32_t type; };
-template <> struct EntryOf<1> { typedef uint8_t type; };
-template <> struct EntryOf<2> { typedef uint16_t type; };
+template <int Bytes> struct EntryOf {
+  typedef uint32_t type;
+};
+template <> struct EntryOf<1> {
+  typedef uint8_t type;
+};
+template <> struct EntryOf<2> {
+  typedef uint16_t type;
+};
 
 // ---- the table-driven family ---------------------------------------------
 
 template <int InB, int OutB>
 void translateTables(const TransTables& t, const uint8_t* in, int inStride,
-                     uint8_t* out, int outStride, int w, int h) {
+                     uint8_t* out, int outStride, int w, int h)
+{
   typedef typename EntryOf<OutB>::type Entry;
   const Entry* rt = static_cast<const Entry*>(t.table[0]);
   const Entry* gt = static_cast<const Entry*>(t.table[1]);
@@ -68,22 +89,28 @@ void translateTables(const TransTables& t, const uint8_t* in, int inStride,
   }
 }
 
-#define ROW(i) \
-  {translateTables<i, 1>, translateTables<i, 2>, translateTables<i, 3>, \
-   translateTables<i, 4>}
+#define ROW(i)                                                                 \
+  {                                                                            \
+    translateTables<i, 1>, translateTables<i, 2>, translateTables<i, 3>,       \
+        translateTables<i, 4>                                                  \
+  }
 const TransTables::Fn familyFns[4][4] = {ROW(1), ROW(2), ROW(3), ROW(4)};
 #undef ROW
 
 // ---- byte shuffles --------------------------------------------------------
 
-inline uint32_t bswap(uint32_t v) { return __builtin_bswap32(v); }
+inline uint32_t bswap(uint32_t v)
+{
+  return __builtin_bswap32(v);
+}
 
 // Three bytes a, b, c become the 32-bit value a << 16 | b << 8 | c. Four
 // pixels at a time: three 32-bit loads cover twelve input bytes and the
 // pixels are cut out with shifts, which keeps the loop at memory speed
 // without any alignment demand.
-void shuffle24to32(const uint8_t* in, int inStride, uint8_t* out,
-                   int outStride, int w, int h) {
+void shuffle24to32(const uint8_t* in, int inStride, uint8_t* out, int outStride,
+                   int w, int h)
+{
   for (int y = 0; y < h; y++) {
     const uint8_t* ip = in + size_t(y) * inStride * 3;
     uint8_t* op = out + size_t(y) * outStride * 4;
@@ -109,8 +136,9 @@ void shuffle24to32(const uint8_t* in, int inStride, uint8_t* out,
   }
 }
 
-void shuffle32to24(const uint8_t* in, int inStride, uint8_t* out,
-                   int outStride, int w, int h) {
+void shuffle32to24(const uint8_t* in, int inStride, uint8_t* out, int outStride,
+                   int w, int h)
+{
   for (int y = 0; y < h; y++) {
     const uint8_t* ip = in + size_t(y) * inStride * 4;
     uint8_t* op = out + size_t(y) * outStride * 3;
@@ -123,7 +151,8 @@ void shuffle32to24(const uint8_t* in, int inStride, uint8_t* out,
 }
 
 void shuffle32swap02(const uint8_t* in, int inStride, uint8_t* out,
-                     int outStride, int w, int h) {
+                     int outStride, int w, int h)
+{
   for (int y = 0; y < h; y++) {
     const uint8_t* ip = in + size_t(y) * inStride * 4;
     uint8_t* op = out + size_t(y) * outStride * 4;
@@ -138,31 +167,33 @@ void shuffle32swap02(const uint8_t* in, int inStride, uint8_t* out,
 
 // The format describing the same bytes read in the opposite order (native
 // formats with byte channels only).
-PixelFormat reversed(const PixelFormat& pf) {
+PixelFormat reversed(const PixelFormat& pf)
+{
   PixelFormat r(pf);
   r.bigEndian = true;
   r.makeNativeEndian();
   return r;
 }
 
-uint8_t swap0and16(uint8_t s) { return s == 0 ? 16 : s == 16 ? 0 : s; }
+uint8_t swap0and16(uint8_t s)
+{
+  return s == 0 ? 16 : s == 16 ? 0 : s;
+}
 
-uint32_t byteSwapEntry(uint32_t v, int bytes) {
+uint32_t byteSwapEntry(uint32_t v, int bytes)
+{
   switch (bytes) {
-  case 2:
-    return __builtin_bswap16(uint16_t(v));
-  case 3:
-    return bswap(v) >> 8;
-  case 4:
-    return bswap(v);
-  default:
-    return v;
+  case 2: return __builtin_bswap16(uint16_t(v));
+  case 3: return bswap(v) >> 8;
+  case 4: return bswap(v);
+  default: return v;
   }
 }
 
 } // namespace
 
-ShuffleFn findShuffle(const PixelFormat& in, const PixelFormat& out) {
+ShuffleFn findShuffle(const PixelFormat& in, const PixelFormat& out)
+{
   if (in.bpp == 24 && out.bpp == 32) {
     PixelFormat r = reversed(in);
     r.bpp = 32;
@@ -188,7 +219,8 @@ ShuffleFn findShuffle(const PixelFormat& in, const PixelFormat& out) {
 
 template <class Entry>
 void TransTables::build(const PixelFormat& in, const PixelFormat& out,
-                        const ColorCubeOrth* cube) {
+                        const ColorCubeOrth* cube)
+{
   const uint32_t inMaxes[3] = {in.redMax, in.greenMax, in.blueMax};
   const int inShifts[3] = {in.redShift, in.greenShift, in.blueShift};
   size_t total = 0;
@@ -236,8 +268,8 @@ void TransTables::build(const PixelFormat& in, const PixelFormat& out,
   fn = familyFns[in.bpp / 8 - 1][outBytes - 1];
 }
 
-void TransTables::buildTrueColour(const PixelFormat& in,
-                                  const PixelFormat& out) {
+void TransTables::buildTrueColour(const PixelFormat& in, const PixelFormat& out)
+{
   switch (out.bpp) {
   case 8: build<uint8_t>(in, out, nullptr); break;
   case 16: build<uint16_t>(in, out, nullptr); break;
@@ -246,7 +278,8 @@ void TransTables::buildTrueColour(const PixelFormat& in,
 }
 
 void TransTables::buildToCube(const PixelFormat& in, const PixelFormat& out,
-                              const ColorCubeOrth& cube) {
+                              const ColorCubeOrth& cube)
+{
   switch (out.bpp) {
   case 8: build<uint8_t>(in, out, &cube); break;
   case 16: build<uint16_t>(in, out, &cube); break;
@@ -255,7 +288,8 @@ void TransTables::buildToCube(const PixelFormat& in, const PixelFormat& out,
 }
 
 void TransTables::translate(const uint8_t* in, int inStride, uint8_t* out,
-                            int outStride, int w, int h) const {
+                            int outStride, int w, int h) const
+{
   fn(*this, in, inStride, out, outStride, w, h);
 }
 

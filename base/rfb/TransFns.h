@@ -42,21 +42,21 @@ public:
                    const ColorCubeOrth& cube);
 
   // Translates w x h pixels of inBpp bits to outBpp bits.
-  void translate(const uint8_t* in, int inStride, uint8_t* out,
-                 int outStride, int w, int h) const;
+  void translate(const uint8_t* in, int inStride, uint8_t* out, int outStride,
+                 int w, int h) const;
 
   // The member of the family for a pair of sizes.
   typedef void (*Fn)(const TransTables& t, const uint8_t* in, int inStride,
                      uint8_t* out, int outStride, int w, int h);
 
-  const void* table[3] = {nullptr, nullptr, nullptr};  // red, green, blue
+  const void* table[3] = {nullptr, nullptr, nullptr}; // red, green, blue
   uint32_t inMax[3] = {0, 0, 0};
   int inShift[3] = {0, 0, 0};
 
 private:
-  template <class Entry> void build(const PixelFormat& in,
-                                    const PixelFormat& out,
-                                    const ColorCubeOrth* cube);
+  template <class Entry>
+  void build(const PixelFormat& in, const PixelFormat& out,
+             const ColorCubeOrth* cube);
 
   std::unique_ptr<uint8_t[]> mem;
   Fn fn = nullptr;

@@ -1,16 +1,19 @@
 #include <rfb/TransPixelBuffer.h>
 
-#include <rfb/ManagedPixelBuffer.h>
 #include <plat/Assert.h>
+#include <rfb/ManagedPixelBuffer.h>
 
 namespace rfb {
 
 TransPixelBuffer::TransPixelBuffer()
-  : source(nullptr), needTrans(false), shuffle(nullptr), outCM(nullptr) {}
+    : source(nullptr), needTrans(false), shuffle(nullptr), outCM(nullptr)
+{
+}
 
 TransPixelBuffer::~TransPixelBuffer() {}
 
-void TransPixelBuffer::setPixelBuffer(PixelBuffer* pb) {
+void TransPixelBuffer::setPixelBuffer(PixelBuffer* pb)
+{
   bool sameFormat = source && pb && pb->getPF() == inPF;
   source = pb;
   rect = pb ? pb->getRect() : Rect();
@@ -20,7 +23,8 @@ void TransPixelBuffer::setPixelBuffer(PixelBuffer* pb) {
   chooseTranslation();
 }
 
-void TransPixelBuffer::setPF(const PixelFormat& pf) {
+void TransPixelBuffer::setPF(const PixelFormat& pf)
+{
   if (pf == format)
     return;
   format = pf;
@@ -28,13 +32,15 @@ void TransPixelBuffer::setPF(const PixelFormat& pf) {
     chooseTranslation();
 }
 
-void TransPixelBuffer::setColourMap(ColourMap* cm) {
+void TransPixelBuffer::setColourMap(ColourMap* cm)
+{
   outCM = cm;
   if (source && !format.trueColour)
     chooseTranslation();
 }
 
-ColourMap* TransPixelBuffer::getColourMap() const {
+ColourMap* TransPixelBuffer::getColourMap() const
+{
   if (outCM)
     return outCM;
   if (ownCube)
@@ -42,7 +48,8 @@ ColourMap* TransPixelBuffer::getColourMap() const {
   return source ? source->getColourMap() : nullptr;
 }
 
-void TransPixelBuffer::chooseTranslation() {
+void TransPixelBuffer::chooseTranslation()
+{
   const PixelFormat& pf = format;
   PLAT_ASSERT_THROW(inPF.isValid());
   PLAT_ASSERT_THROW(pf.isValid());
@@ -80,7 +87,8 @@ void TransPixelBuffer::chooseTranslation() {
   tables.buildToCube(in, out, *static_cast<const ColorCubeOrth*>(orthCM));
 }
 
-void TransPixelBuffer::getImage(void* imageBuf, const Rect& r, int stride) {
+void TransPixelBuffer::getImage(void* imageBuf, const Rect& r, int stride)
+{
   if (!source || r.isEmpty())
     return;
   if (!needTrans) {
@@ -98,7 +106,8 @@ void TransPixelBuffer::getImage(void* imageBuf, const Rect& r, int stride) {
     tables.translate(in, inStride, out, stride, r.width(), r.height());
 }
 
-const uint8_t* TransPixelBuffer::getPixelsR(const Rect& r, int* stride) {
+const uint8_t* TransPixelBuffer::getPixelsR(const Rect& r, int* stride)
+{
   if (!needTrans) {
     if (!source) {
       if (stride)
@@ -120,7 +129,8 @@ const uint8_t* TransPixelBuffer::getPixelsR(const Rect& r, int* stride) {
   return data;
 }
 
-void TransPixelBuffer::grabRegion(const Region& region) {
+void TransPixelBuffer::grabRegion(const Region& region)
+{
   if (source)
     source->grabRegion(region);
 }

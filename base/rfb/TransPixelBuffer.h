@@ -55,8 +55,8 @@ private:
   bool needTrans;
   ShuffleFn shuffle;
   TransTables tables;
-  ColourMap* outCM;                          // set by setColourMap
-  std::unique_ptr<ColorCubeOrth> ownCube;    // made when outCM is null
+  ColourMap* outCM;                       // set by setColourMap
+  std::unique_ptr<ColorCubeOrth> ownCube; // made when outCM is null
   std::unique_ptr<ManagedPixelBuffer> scratch;
 };
 

@@ -10,11 +10,10 @@ namespace {
 // Stores one pixel of `bytesPP` bytes: native integers for 1, 2 and 4
 // bytes, least significant byte first for 3. memcpy keeps unaligned frames
 // safe on strict-alignment processors.
-inline void putPixel(uint8_t* p, int bytesPP, uint32_t pix) {
+inline void putPixel(uint8_t* p, int bytesPP, uint32_t pix)
+{
   switch (bytesPP) {
-  case 1:
-    *p = uint8_t(pix);
-    break;
+  case 1: *p = uint8_t(pix); break;
   case 2: {
     uint16_t v = uint16_t(pix);
     memcpy(p, &v, 2);
@@ -25,23 +24,22 @@ inline void putPixel(uint8_t* p, int bytesPP, uint32_t pix) {
     p[1] = uint8_t(pix >> 8);
     p[2] = uint8_t(pix >> 16);
     break;
-  case 4:
-    memcpy(p, &pix, 4);
-    break;
-  default:
-    break;
+  case 4: memcpy(p, &pix, 4); break;
+  default: break;
   }
 }
 
 } // namespace
 
-void WritablePixelBuffer::storePixel(const Point& p, uint32_t pix) {
+void WritablePixelBuffer::storePixel(const Point& p, uint32_t pix)
+{
   int stride;
   uint8_t* d = getPixelsRW(Rect(p.x, p.y, p.x + 1, p.y + 1), &stride);
   putPixel(d, format.bpp / 8, pix);
 }
 
-void WritablePixelBuffer::fillRect(const Rect& r, uint32_t pix) {
+void WritablePixelBuffer::fillRect(const Rect& r, uint32_t pix)
+{
   Rect dr = r.intersect(rect);
   if (dr.isEmpty())
     return;
@@ -58,15 +56,16 @@ void WritablePixelBuffer::fillRect(const Rect& r, uint32_t pix) {
     memcpy(row + step * y, row, rowBytes);
 }
 
-void WritablePixelBuffer::drawOutline(const Rect& r, int t, uint32_t pix) {
+void WritablePixelBuffer::drawOutline(const Rect& r, int t, uint32_t pix)
+{
   fillRect(Rect(r.tl.x, r.tl.y, r.br.x, r.tl.y + t), pix);
   fillRect(Rect(r.tl.x, r.tl.y, r.tl.x + t, r.br.y), pix);
   fillRect(Rect(r.tl.x, r.br.y - t, r.br.x, r.br.y), pix);
   fillRect(Rect(r.br.x - t, r.tl.y, r.br.x, r.br.y), pix);
 }
 
-void WritablePixelBuffer::drawLine(const Point& a, const Point& b,
-                                   uint32_t pix) {
+void WritablePixelBuffer::drawLine(const Point& a, const Point& b, uint32_t pix)
+{
   int dx = std::abs(b.x - a.x), sx = a.x < b.x ? 1 : -1;
   int dy = -std::abs(b.y - a.y), sy = a.y < b.y ? 1 : -1;
   int err = dx + dy;

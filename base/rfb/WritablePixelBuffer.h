@@ -12,7 +12,8 @@ namespace rfb {
 
 class WritablePixelBuffer : public PixelBuffer {
 public:
-  const uint8_t* getPixelsR(const Rect& r, int* stride) override {
+  const uint8_t* getPixelsR(const Rect& r, int* stride) override
+  {
     return getPixelsRW(r, stride);
   }
   // Writable pointer to the pixel at r.tl; see getPixelsR. Throws

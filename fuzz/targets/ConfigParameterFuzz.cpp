@@ -35,8 +35,8 @@ struct Params {
   plat::S64Parameter big{"Big", "an s64", "int64:0000000000000000", false,
                          &conf};
   plat::BinaryParameter key{"Key", "bytes", nullptr, 0, true, true, &conf};
-  plat::BoolParameter locked{"Locked", "policy refused", true, false, &conf,
-                             "noPolicy"};
+  plat::BoolParameter locked{"Locked", "policy refused", true, false,
+                             &conf,    "noPolicy"};
   plat::ParameterAlias both{"Both", "Level,Wide", &conf};
 
   plat::ConfigParameter* byIndex(unsigned i)
@@ -51,7 +51,7 @@ struct Params {
 void checkRoundTrip(plat::ConfigParameter& p, int priority)
 {
   if (strcmp(p.typeName(), "binary") == 0)
-    return;  // its value text is always "<binary>"
+    return; // its value text is always "<binary>"
   plat::String text = p.valueTextAt(priority);
   FUZZ_CHECK(!text.isNull());
   FUZZ_CHECK(p.setFromText(text.c_str(), priority));

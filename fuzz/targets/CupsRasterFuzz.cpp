@@ -31,7 +31,7 @@ int inputFd(const uint8_t* data, size_t size)
 {
   int fd = memfd_create("raster", MFD_CLOEXEC);
   if (fd < 0) {
-    FILE* f = tmpfile();  // no memfd (old kernels, some emulators)
+    FILE* f = tmpfile(); // no memfd (old kernels, some emulators)
     if (!f)
       return -1;
     fd = dup(fileno(f));

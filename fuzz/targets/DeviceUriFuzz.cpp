@@ -52,9 +52,8 @@ bool reference(const std::string& uri, Parsed& p)
     return false;
   size_t nameEnd = uri.find('/', at + 1);
   p.format = uri.substr(5, slash - 5);
-  p.name = uri.substr(at + 1, nameEnd == std::string::npos
-                                  ? std::string::npos
-                                  : nameEnd - at - 1);
+  p.name = uri.substr(at + 1, nameEnd == std::string::npos ? std::string::npos
+                                                           : nameEnd - at - 1);
   return wholeNumber(uri.substr(slash + 1, at - slash - 1), p.uid);
 }
 
@@ -63,7 +62,7 @@ bool reference(const std::string& uri, Parsed& p)
 int fuzz_deviceUri(const uint8_t* data, size_t size)
 {
   std::string text(reinterpret_cast<const char*>(data), size);
-  std::string uri = text.c_str();  // as the environment would hold it
+  std::string uri = text.c_str(); // as the environment would hold it
 
   Parsed ref;
   bool refOk = reference(uri, ref);

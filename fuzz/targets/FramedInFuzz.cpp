@@ -65,7 +65,9 @@ class TrickleInStream : public rdr::BufferedNonBlockableInStream {
 public:
   TrickleInStream(const Bytes& data, size_t chunk, int bufSize)
       : BufferedNonBlockableInStream(bufSize), data_(data), chunk_(chunk),
-        avail_(data.size()) {}
+        avail_(data.size())
+  {
+  }
   void setAvailable(size_t n) { avail_ = std::min(n, data_.size()); }
   size_t available() const { return avail_; }
   bool allArrived() const { return avail_ == data_.size(); }
@@ -91,7 +93,11 @@ private:
 // A fixed pseudo-random choice of reads, seeded by the input.
 struct Ops {
   uint32_t state;
-  int next() { state = state * 1103515245u + 12345u; return int(state >> 16); }
+  int next()
+  {
+    state = state * 1103515245u + 12345u;
+    return int(state >> 16);
+  }
 };
 
 // Reads the rest of a message of `left` bytes with typed reads; appends what
@@ -149,15 +155,14 @@ void blockingReads(const Bytes& data, const std::vector<RefMsg>& ref,
 // Non-blocking: whole messages are copied out while the data trickles in;
 // every BlockException lets a few more bytes arrive.
 void trickleCopies(const Bytes& data, const std::vector<RefMsg>& ref,
-                   size_t chunk, int bufSize, size_t step, Ops ops,
-                   bool typed)
+                   size_t chunk, int bufSize, size_t step, Ops ops, bool typed)
 {
   TrickleInStream under(data, chunk, bufSize);
   under.setNonBlocking(true);
   under.setAvailable(step);
   rdr::InStreamV4 in(&under);
   auto arrive = [&] {
-    FUZZ_CHECK(!under.allArrived());  // blocked with everything there
+    FUZZ_CHECK(!under.allArrived()); // blocked with everything there
     under.setAvailable(under.available() + step);
   };
   for (const RefMsg& m : ref) {
@@ -207,14 +212,9 @@ void textReads(const Bytes& data, int bufSize, FuzzInput& in)
             framed.readLine(s, maxLen, &nul, in.flag());
             FUZZ_CHECK(!strchr(s.c_str(), '\n'));
             break;
-          case 1:
-            framed.readString8(s, in.flag());
-            break;
-          case 2:
-            framed.readString32(s, uint32_t(maxLen), in.flag());
-            break;
-          default:
-            framed.skip(in.range(-1, 40));
+          case 1: framed.readString8(s, in.flag()); break;
+          case 2: framed.readString32(s, uint32_t(maxLen), in.flag()); break;
+          default: framed.skip(in.range(-1, 40));
           }
         }
       } catch (rdr::EndOfMsg&) {
@@ -239,7 +239,8 @@ int fuzz_framedIn(const uint8_t* data, size_t size)
   Ops ops{in.u32()};
   size_t textLen = in.byte();
   size_t got;
-  const uint8_t* p = in.take(in.remaining() - std::min(textLen, in.remaining()), &got);
+  const uint8_t* p =
+      in.take(in.remaining() - std::min(textLen, in.remaining()), &got);
   Bytes stream(p, p + got);
   std::vector<RefMsg> ref = reference(stream);
 
@@ -254,7 +255,8 @@ int fuzz_framedIn(const uint8_t* data, size_t size)
       textReads(stream, bufSize, in);
   } catch (plat::Exception& e) {
     // The only refusal left: an item larger than the buffer can hold.
-    FUZZ_CHECK(strcmp(e.message(), "InStream overrun: buffer size exceeded") == 0);
+    FUZZ_CHECK(strcmp(e.message(), "InStream overrun: buffer size exceeded") ==
+               0);
   }
   return 0;
 }

@@ -16,7 +16,7 @@ namespace jexfuzz {
 int fuzz_hex(const uint8_t* data, size_t size)
 {
   std::string text(reinterpret_cast<const char*>(data), size);
-  const char* t = text.c_str();  // up to the first NUL
+  const char* t = text.c_str(); // up to the first NUL
   size_t len = strlen(t);
 
   plat::MBuf<unsigned char> out;

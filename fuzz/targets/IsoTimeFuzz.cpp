@@ -42,10 +42,10 @@ int fuzz_isoTime(const uint8_t* data, size_t size)
   int64_t unixSecs = secs - UnixEpochSecs;
   time_t t = time_t(unixSecs);
   if (int64_t(t) != unixSecs)
-    return 0;  // beyond a 32-bit time_t
+    return 0; // beyond a 32-bit time_t
   struct tm tm;
   if (!gmtime_r(&t, &tm) || tm.tm_year + 1900 < 1 || tm.tm_year + 1900 > 9999)
-    return 0;  // a zone offset moved it out of the years a text can hold
+    return 0; // a zone offset moved it out of the years a text can hold
   char buf[64];
   plat::formatTime(buf, sizeof(buf), tm, instant, false);
   snprintf(buf + strlen(buf), sizeof(buf) - strlen(buf), ".%07" PRId64 "Z",

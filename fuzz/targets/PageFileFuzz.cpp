@@ -25,7 +25,7 @@ std::vector<uint8_t> wrap(int w, int h, FuzzInput& in)
   std::vector<uint8_t> file;
   putU32(file, uint32_t(w));
   putU32(file, uint32_t(h));
-  putU32(file, in.u32());  // physical size and paper code: not checked
+  putU32(file, in.u32()); // physical size and paper code: not checked
   putU32(file, in.u32());
   putU32(file, in.u32());
   putU32(file, 1);

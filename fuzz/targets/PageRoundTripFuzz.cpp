@@ -61,7 +61,8 @@ int fuzz_pageRoundTrip(const uint8_t* data, size_t size)
   std::vector<uint8_t> payload;
   size_t used = rfb::readFramedMessage(out.data(), out.length(), payload);
   FUZZ_CHECK(used == out.length());
-  rfb::RectMessage msg = rfb::RectMessage::parse(payload.data(), payload.size());
+  rfb::RectMessage msg =
+      rfb::RectMessage::parse(payload.data(), payload.size());
   FUZZ_CHECK(msg.encoding == rfb::PageFile::EncodingZRLE);
   FUZZ_CHECK(msg.rect == page.getRect());
 

@@ -24,7 +24,7 @@ bool expected(const char* text, int base, bool isSigned, T& value,
 {
   end = text;
   if (base != 0 && (base < 2 || base > 36))
-    return false;  // the C library would not even set e
+    return false; // the C library would not even set e
   errno = 0;
   char* e = nullptr;
   bool ok;
@@ -53,8 +53,8 @@ void family(const char* text, int base, bool isSigned, Wide lo, Wide hi,
 {
   Wide ref = 0;
   const char* refEnd = text;
-  bool refOk = expected(text, base, isSigned, ref, refEnd) && ref >= lo &&
-               ref <= hi;
+  bool refOk =
+      expected(text, base, isSigned, ref, refEnd) && ref >= lo && ref <= hi;
 
   errno = 4242;
   T v = 1;
@@ -84,10 +84,22 @@ void family(const char* text, int base, bool isSigned, Wide lo, Wide hi,
   }
 }
 
-int32_t wholeS32(const char* t, int b) { return plat::parseS32(t, b); }
-uint32_t wholeU32(const char* t, int b) { return plat::parseU32(t, b); }
-int64_t wholeS64(const char* t, int b) { return plat::parseS64(t, b); }
-uint64_t wholeU64(const char* t, int b) { return plat::parseU64(t, b); }
+int32_t wholeS32(const char* t, int b)
+{
+  return plat::parseS32(t, b);
+}
+uint32_t wholeU32(const char* t, int b)
+{
+  return plat::parseU32(t, b);
+}
+int64_t wholeS64(const char* t, int b)
+{
+  return plat::parseS64(t, b);
+}
+uint64_t wholeU64(const char* t, int b)
+{
+  return plat::parseU64(t, b);
+}
 
 } // namespace
 
@@ -97,17 +109,17 @@ int fuzz_parseNum(const uint8_t* data, size_t size)
   // Bases 0 to 39: the valid ones and a few the C library refuses.
   int base = in.byte() % 40;
   int32_t lo = int32_t(in.u32()), hi = int32_t(in.u32());
-  std::string text = in.rest();  // cut at an embedded NUL, as C sees it
+  std::string text = in.rest(); // cut at an embedded NUL, as C sees it
   const char* t = text.c_str();
 
   family<int32_t, int64_t>(t, base, true, INT32_MIN, INT32_MAX,
                            plat::tryParseS32, plat::parseS32Next, wholeS32);
-  family<uint32_t, uint64_t>(t, base, false, 0, UINT32_MAX,
-                             plat::tryParseU32, plat::parseU32Next, wholeU32);
+  family<uint32_t, uint64_t>(t, base, false, 0, UINT32_MAX, plat::tryParseU32,
+                             plat::parseU32Next, wholeU32);
   family<int64_t, int64_t>(t, base, true, INT64_MIN, INT64_MAX,
                            plat::tryParseS64, plat::parseS64Next, wholeS64);
-  family<uint64_t, uint64_t>(t, base, false, 0, UINT64_MAX,
-                             plat::tryParseU64, plat::parseU64Next, wholeU64);
+  family<uint64_t, uint64_t>(t, base, false, 0, UINT64_MAX, plat::tryParseU64,
+                             plat::parseU64Next, wholeU64);
 
   // The 32-bit whole-text forms with a range from the input: the range is
   // checked on top of the parse, and the caller's message is the one thrown.

@@ -75,13 +75,13 @@ void checkNativeEndian(rfb::PixelFormat pf, uint32_t v)
   storePixel(old, v, bytes);
   uint32_t w = loadPixel(pf, bytes);
   FUZZ_CHECK(channel(v, old.redShift, old.redMax) ==
-               channel(w, pf.redShift, pf.redMax) &&
+                 channel(w, pf.redShift, pf.redMax) &&
              channel(v, old.greenShift, old.greenMax) ==
-               channel(w, pf.greenShift, pf.greenMax) &&
+                 channel(w, pf.greenShift, pf.greenMax) &&
              channel(v, old.blueShift, old.blueMax) ==
-               channel(w, pf.blueShift, pf.blueMax) &&
+                 channel(w, pf.blueShift, pf.blueMax) &&
              channel(v, old.alphaShift, old.alphaMax) ==
-               channel(w, pf.alphaShift, pf.alphaMax));
+                 channel(w, pf.alphaShift, pf.alphaMax));
 }
 
 void checkName(const std::string& name)

@@ -75,19 +75,21 @@ TEST_P(CorpusReplay, EveryInputPasses)
   jexfuzz::setCheckFailureHandler(nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusReplay, testing::ValuesIn(targets()),
-                         [](const testing::TestParamInfo<jexfuzz::FuzzTarget>& i) {
-                           return std::string(i.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Fuzz, CorpusReplay, testing::ValuesIn(targets()),
+    [](const testing::TestParamInfo<jexfuzz::FuzzTarget>& i) {
+      return std::string(i.param.name);
+    });
 
 // A corpus folder whose name matches no target would silently not run.
 TEST(CorpusReplayLayout, EveryFolderHasATarget)
 {
   std::vector<jexfuzz::FuzzTarget> ts = targets();
   for (const fs::path& d : listDir(corpusDir, true))
-    EXPECT_TRUE(std::any_of(ts.begin(), ts.end(), [&](const jexfuzz::FuzzTarget& t) {
-      return d.filename() == t.name;
-    })) << d << " has no target";
+    EXPECT_TRUE(std::any_of(
+        ts.begin(), ts.end(),
+        [&](const jexfuzz::FuzzTarget& t) { return d.filename() == t.name; }))
+        << d << " has no target";
 }
 
 } // namespace

@@ -11,14 +11,16 @@ namespace rfb {
 
 namespace {
 
-uint32_t readU32(const uint8_t* p) {
+uint32_t readU32(const uint8_t* p)
+{
   return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 |
          p[3];
 }
 
 } // namespace
 
-PageFile::PageFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
+PageFile::PageFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes))
+{
   if (bytes_.size() < HeaderSize)
     throw plat::Exception("Page file: shorter than its header");
   const uint8_t* p = bytes_.data();
@@ -29,8 +31,8 @@ PageFile::PageFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
   header_.paperCode = readU32(p + 16);
   header_.constant = readU32(p + 20);
 
-  size_t used = readFramedMessage(p + HeaderSize, bytes_.size() - HeaderSize,
-                                  payload_);
+  size_t used =
+      readFramedMessage(p + HeaderSize, bytes_.size() - HeaderSize, payload_);
   if (HeaderSize + used != bytes_.size())
     throw plat::Exception("Page file: data after the page message");
   message_ = RectMessage::parse(payload_.data(), payload_.size());
@@ -40,7 +42,8 @@ PageFile::PageFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
                           "ZRLE rectangle");
 }
 
-PageFile PageFile::load(const char* path) {
+PageFile PageFile::load(const char* path)
+{
   FILE* f = fopen(path, "rbe");
   if (!f)
     throw plat::SystemExceptionFmt("Error opening \"%s\"", errno, path);
@@ -56,7 +59,8 @@ PageFile PageFile::load(const char* path) {
   return PageFile(std::move(bytes));
 }
 
-void PageFile::decode(WritablePixelBuffer& pb) const {
+void PageFile::decode(WritablePixelBuffer& pb) const
+{
   if (pb.getPF() != pixelFormat())
     throw plat::Exception("Page file: decoding needs the rgb888 format");
   ZRLEDecoder decoder;

@@ -52,7 +52,10 @@ public:
   const RectMessage& message() const { return message_; }
 
   // The format page data is encoded in.
-  static const PixelFormat& pixelFormat() { return PixelFormat::nativeRgb888(); }
+  static const PixelFormat& pixelFormat()
+  {
+    return PixelFormat::nativeRgb888();
+  }
 
   // Decodes the page into pb, which must be in pixelFormat() and enclose
   // (0, 0)-(width, height). Throws plat::Exception on corrupt data.

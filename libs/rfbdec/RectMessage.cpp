@@ -6,12 +6,16 @@ namespace rfb {
 
 namespace {
 
-unsigned readU16(const uint8_t* p) { return unsigned(p[0]) << 8 | p[1]; }
+unsigned readU16(const uint8_t* p)
+{
+  return unsigned(p[0]) << 8 | p[1];
+}
 
 } // namespace
 
 size_t readFramedMessage(const uint8_t* data, size_t len,
-                         std::vector<uint8_t>& payload) {
+                         std::vector<uint8_t>& payload)
+{
   size_t pos = 0;
   for (;;) {
     if (len - pos < 2)
@@ -28,7 +32,8 @@ size_t readFramedMessage(const uint8_t* data, size_t len,
   }
 }
 
-RectMessage RectMessage::parse(const uint8_t* payload, size_t len) {
+RectMessage RectMessage::parse(const uint8_t* payload, size_t len)
+{
   if (len < HeaderSize)
     throw plat::Exception("Rectangle message: shorter than its header");
   unsigned enc = readU16(payload);

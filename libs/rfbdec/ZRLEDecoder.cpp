@@ -24,7 +24,8 @@ enum : unsigned {
   SubPaletteRleMin = 130,
 };
 
-int indexBits(int paletteSize) {
+int indexBits(int paletteSize)
+{
   return paletteSize <= 2 ? 1 : paletteSize <= 4 ? 2 : 4;
 }
 
@@ -33,7 +34,8 @@ int indexBits(int paletteSize) {
 // Where a CPIXEL's bytes go inside a pixel in memory: cpSize bytes at
 // offset, the other bytes of the pixel zero.
 struct ZRLEDecoder::CPixelLayout {
-  explicit CPixelLayout(const PixelFormat& pf) {
+  explicit CPixelLayout(const PixelFormat& pf)
+  {
     pixelSize = pf.bpp / 8;
     cpSize = pixelSize;
     offset = 0;
@@ -62,31 +64,36 @@ struct ZRLEDecoder::CPixelLayout {
 // The zlib inflater of one stream, handing out its output byte by byte.
 class ZRLEDecoder::Inflater {
 public:
-  Inflater() {
+  Inflater()
+  {
     memset(&zs_, 0, sizeof(zs_));
     if (inflateInit(&zs_) != Z_OK)
       throw plat::Exception("ZRLE: inflateInit failed");
   }
   ~Inflater() { inflateEnd(&zs_); }
 
-  void reset() {
+  void reset()
+  {
     inflateReset(&zs_);
     rd_ = wr_ = 0;
   }
 
-  void setInput(const uint8_t* data, size_t len) {
+  void setInput(const uint8_t* data, size_t len)
+  {
     zs_.next_in = const_cast<Bytef*>(data);
     zs_.avail_in = uInt(len);
     rd_ = wr_ = 0;
   }
 
-  uint8_t readU8() {
+  uint8_t readU8()
+  {
     if (rd_ == wr_)
       fill();
     return buf_[rd_++];
   }
 
-  void readBytes(uint8_t* dst, size_t n) {
+  void readBytes(uint8_t* dst, size_t n)
+  {
     while (n) {
       if (rd_ == wr_)
         fill();
@@ -101,7 +108,8 @@ public:
   // The rectangle's tiles are all read: no decompressed byte may be left,
   // and the rest of the input (normally the empty block of a sync flush)
   // must inflate to nothing.
-  void finish() {
+  void finish()
+  {
     if (rd_ != wr_)
       throw plat::Exception("ZRLE: data left after the last tile");
     while (zs_.avail_in) {
@@ -115,7 +123,8 @@ public:
   }
 
 private:
-  void fill() {
+  void fill()
+  {
     rd_ = wr_ = 0;
     while (wr_ == 0) {
       if (zs_.avail_in == 0)
@@ -127,7 +136,8 @@ private:
     }
   }
 
-  void run() {
+  void run()
+  {
     zs_.next_out = buf_;
     zs_.avail_out = sizeof(buf_);
     int rc = inflate(&zs_, Z_SYNC_FLUSH);
@@ -144,22 +154,28 @@ private:
 
 ZRLEDecoder::ZRLEDecoder() : in_(new Inflater) {}
 
-ZRLEDecoder::~ZRLEDecoder() { delete in_; }
+ZRLEDecoder::~ZRLEDecoder()
+{
+  delete in_;
+}
 
-void ZRLEDecoder::reset() {
+void ZRLEDecoder::reset()
+{
   in_->reset();
   paletteSize_ = 0;
 }
 
 void ZRLEDecoder::decodeRect(const Rect& r, const uint8_t* data, size_t len,
-                             WritablePixelBuffer& pb) {
+                             WritablePixelBuffer& pb)
+{
   int stride = 0;
   uint8_t* dst = pb.getPixelsRW(r, &stride);
   decodeRect(r, data, len, pb.getPF(), dst, stride);
 }
 
 void ZRLEDecoder::decodeRect(const Rect& r, const uint8_t* data, size_t len,
-                             const PixelFormat& pf, uint8_t* dst, int stride) {
+                             const PixelFormat& pf, uint8_t* dst, int stride)
+{
   if (pf.bpp != 8 && pf.bpp != 16 && pf.bpp != 32)
     throw plat::ExceptionFmt("ZRLE: cannot decode into %d bpp", pf.bpp);
   CPixelLayout cl(pf);
@@ -180,19 +196,22 @@ void ZRLEDecoder::decodeRect(const Rect& r, const uint8_t* data, size_t len,
   in_->finish();
 }
 
-void ZRLEDecoder::readCPixel(const CPixelLayout& cl, uint8_t* pixel) {
+void ZRLEDecoder::readCPixel(const CPixelLayout& cl, uint8_t* pixel)
+{
   if (cl.cpSize != cl.pixelSize)
     memset(pixel, 0, cl.pixelSize);
   in_->readBytes(pixel + cl.offset, cl.cpSize);
 }
 
-void ZRLEDecoder::readPalette(const CPixelLayout& cl, int n) {
+void ZRLEDecoder::readPalette(const CPixelLayout& cl, int n)
+{
   for (int i = 0; i < n; i++)
     readCPixel(cl, palette_ + i * cl.pixelSize);
   paletteSize_ = n;
 }
 
-unsigned ZRLEDecoder::readRunLength() {
+unsigned ZRLEDecoder::readRunLength()
+{
   unsigned len = 1;
   uint8_t b;
   do {
@@ -205,8 +224,9 @@ unsigned ZRLEDecoder::readRunLength() {
   return len;
 }
 
-void ZRLEDecoder::decodeTile(const CPixelLayout& cl, int w, int h,
-                             uint8_t* dst, int strideBytes) {
+void ZRLEDecoder::decodeTile(const CPixelLayout& cl, int w, int h, uint8_t* dst,
+                             int strideBytes)
+{
   const int ps = cl.pixelSize;
   unsigned sub = in_->readU8();
   subencs_.push_back(uint8_t(sub));
@@ -236,7 +256,8 @@ void ZRLEDecoder::decodeTile(const CPixelLayout& cl, int w, int h,
       uint8_t* p = dst + y * strideBytes;
       for (int x = 0; x < w; x++) {
         int bit = x * bits;
-        unsigned idx = (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+        unsigned idx =
+            (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
         if (idx >= unsigned(nColours))
           throw plat::Exception("ZRLE: palette index out of range");
         memcpy(p + x * ps, palette_ + idx * ps, ps);

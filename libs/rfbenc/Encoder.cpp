@@ -8,18 +8,22 @@
 namespace rfb {
 
 Encoder::Encoder(EncoderCallback* cb, int encoding)
-    : cb_(cb), encoding_(encoding) {}
+    : cb_(cb), encoding_(encoding)
+{
+}
 
 Encoder::~Encoder() {}
 
-int Encoder::getNumRects(const Region& region) {
+int Encoder::getNumRects(const Region& region)
+{
   std::vector<Rect> rects;
   cb_->getRects(region, &rects);
   return int(rects.size());
 }
 
 bool Encoder::writeUpdate(const Region& region, PixelBuffer& source, void* arg,
-                          Region&) {
+                          Region&)
+{
   std::vector<Rect> rects;
   cb_->getRects(region, &rects);
   for (const Rect& r : rects)
@@ -27,7 +31,8 @@ bool Encoder::writeUpdate(const Region& region, PixelBuffer& source, void* arg,
   return true;
 }
 
-bool Encoder::writeRect(const Rect& r, PixelBuffer& source, void*) {
+bool Encoder::writeRect(const Rect& r, PixelBuffer& source, void*)
+{
   rdr::OutStream* os = cb_->startRect(r, encoding_, true);
   writeRectData(r, *os, source);
   cb_->endRect(false);

@@ -32,8 +32,8 @@ public:
   // Encodes region as one update. Rectangles (or parts) left out are added
   // to `remaining`. Returns false when something was left out. `arg` is
   // passed on to writeRect. Throws what the streams throw.
-  virtual bool writeUpdate(const Region& region, PixelBuffer& source,
-                           void* arg, Region& remaining);
+  virtual bool writeUpdate(const Region& region, PixelBuffer& source, void* arg,
+                           Region& remaining);
   // Encodes r with a rectangle header obtained from the callback.
   virtual bool writeRect(const Rect& r, PixelBuffer& source, void* arg);
   // Encodes r into os; the caller has written the rectangle header.

@@ -7,22 +7,27 @@
 namespace rfb {
 
 EncoderCallback::EncoderCallback(size_t preferredMax, bool wipe)
-    : preferredMax_(preferredMax), wipe_(wipe) {}
+    : preferredMax_(preferredMax), wipe_(wipe)
+{
+}
 
-EncoderCallback::~EncoderCallback() {
+EncoderCallback::~EncoderCallback()
+{
   if (wipe_ && buf_)
     memset(buf_, 0, size_);
   delete[] buf_;
 }
 
-rdr::OutStream* EncoderCallback::startRect(const Rect&, int, bool) {
+rdr::OutStream* EncoderCallback::startRect(const Rect&, int, bool)
+{
   return nullptr;
 }
 
 void EncoderCallback::endRect(bool) {}
 
 void* EncoderCallback::getBuffer(size_t itemSize, size_t minItems,
-                                 size_t maxItems, size_t* nItems) {
+                                 size_t maxItems, size_t* nItems)
+{
   size_t want = maxItems * itemSize;
   if (want > preferredMax_)
     want = preferredMax_;
@@ -41,11 +46,18 @@ void* EncoderCallback::getBuffer(size_t itemSize, size_t minItems,
   return buf_;
 }
 
-size_t EncoderCallback::length() { return 0; }
+size_t EncoderCallback::length()
+{
+  return 0;
+}
 
-int EncoderCallback::version() { return 4; }
+int EncoderCallback::version()
+{
+  return 4;
+}
 
-void EncoderCallback::getRects(const Region& region, std::vector<Rect>* rects) {
+void EncoderCallback::getRects(const Region& region, std::vector<Rect>* rects)
+{
   region.getRects(rects);
 }
 

@@ -27,8 +27,8 @@
 #pragma once
 
 #include <plat/Assert.h>
-#include <rfb/PixelBuffer.h>
 #include <rdr/OutStream.h>
+#include <rfb/PixelBuffer.h>
 #include <rfbenc/XrleCallback.h>
 #include <rfbenc/XrleTileEncoder.h>
 
@@ -46,7 +46,8 @@ const uint8_t XrleSubRlePrevious = 129;
 // count, so 130 to 255).
 const int XrleMaxPackedColours = 16;
 
-inline uint8_t* xrleWriteRunLength(uint8_t* out, unsigned code) {
+inline uint8_t* xrleWriteRunLength(uint8_t* out, unsigned code)
+{
   while (code > 254) {
     *out++ = 255;
     code -= 255;
@@ -56,7 +57,8 @@ inline uint8_t* xrleWriteRunLength(uint8_t* out, unsigned code) {
 }
 
 template <class PIXEL_T, int CP_SIZE, int CP_OFFSET>
-inline uint8_t* xrleWriteCPixel(uint8_t* out, PIXEL_T pix) {
+inline uint8_t* xrleWriteCPixel(uint8_t* out, PIXEL_T pix)
+{
   memcpy(out, reinterpret_cast<const uint8_t*>(&pix) + CP_OFFSET, CP_SIZE);
   return out + CP_SIZE;
 }
@@ -64,7 +66,8 @@ inline uint8_t* xrleWriteCPixel(uint8_t* out, PIXEL_T pix) {
 // Packs h rows of w indices at `bits` per index, most significant first,
 // each row padded to a whole byte.
 inline uint8_t* xrlePackRows(uint8_t* out, const uint8_t* idx, int w, int h,
-                             int bits) {
+                             int bits)
+{
   for (int y = 0; y < h; y++) {
     unsigned acc = 0;
     int filled = 0;
@@ -85,12 +88,13 @@ inline uint8_t* xrlePackRows(uint8_t* out, const uint8_t* idx, int w, int h,
 
 template <class PIXEL_T, int CP_SIZE, int CP_OFFSET>
 void XrleTileEncoder::writeTile(const PIXEL_T* buf, int w, int h,
-                                rdr::OutStream& os) {
+                                rdr::OutStream& os)
+{
   const int n = w * h;
   const uint8_t sub = subenc_;
-  const bool newPalette =
-      sub == XrleSubSolid || (sub >= 2 && sub <= XrleMaxPackedColours) ||
-      sub > XrleSubRlePrevious;
+  const bool newPalette = sub == XrleSubSolid ||
+                          (sub >= 2 && sub <= XrleMaxPackedColours) ||
+                          sub > XrleSubRlePrevious;
   if (newPalette) {
     XrlePaletteHelper* t = cur_;
     cur_ = prev_;
@@ -103,7 +107,8 @@ void XrleTileEncoder::writeTile(const PIXEL_T* buf, int w, int h,
   *o++ = sub;
   auto writePalette = [&]() {
     for (int i = 0; i < pal.size; i++)
-      o = xrleWriteCPixel<PIXEL_T, CP_SIZE, CP_OFFSET>(o, PIXEL_T(pal.palette[i]));
+      o = xrleWriteCPixel<PIXEL_T, CP_SIZE, CP_OFFSET>(o,
+                                                       PIXEL_T(pal.palette[i]));
   };
   // Walks the runs of the tile; the sentinel after the last pixel ends the
   // last run.
@@ -191,7 +196,8 @@ void XrleTileEncoder::writeTile(const PIXEL_T* buf, int w, int h,
 
 template <class PIXEL_T, int CP_SIZE, int CP_OFFSET>
 void XrleTileEncoder::encodeTiles(const Rect& r, rdr::OutStream& os,
-                                  PixelBuffer& source, PIXEL_T* buf) {
+                                  PixelBuffer& source, PIXEL_T* buf)
+{
   for (int y = r.tl.y; y < r.br.y; y += tileSize_) {
     const int h = r.br.y - y < tileSize_ ? r.br.y - y : tileSize_;
     cb_->rowStart();

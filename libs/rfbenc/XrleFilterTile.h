@@ -10,7 +10,8 @@
 namespace rfb {
 
 template <class PIXEL_T, int CP_SIZE, int CP_OFFSET>
-void XrleTileEncoder::filterTile(PIXEL_T* buf, int w, int h) {
+void XrleTileEncoder::filterTile(PIXEL_T* buf, int w, int h)
+{
   const int n = w * h;
   XrlePaletteHelper& pal = *cur_;
   pal.clear();
@@ -114,8 +115,9 @@ void XrleTileEncoder::filterTile(PIXEL_T* buf, int w, int h) {
   }
 
   const uint8_t rleChoice =
-      usePalette_ ? (reusing_ ? XrleSubRlePrevious : uint8_t(XrleSubPlainRle + np))
-                  : fallback;
+      usePalette_
+          ? (reusing_ ? XrleSubRlePrevious : uint8_t(XrleSubPlainRle + np))
+          : fallback;
   const int packed = XrlePaletteHelper::indexWidth(np) * n / 8 + paletteBytes;
   if (packed < best) {
     subenc_ = reusing_ ? XrleSubPackedPrevious : uint8_t(np);

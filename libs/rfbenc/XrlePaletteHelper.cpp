@@ -4,7 +4,8 @@
 
 namespace rfb {
 
-int XrlePaletteHelper::lookup(uint32_t p) const {
+int XrlePaletteHelper::lookup(uint32_t p) const
+{
   PLAT_ASSERT(size <= MAX_SIZE);
   for (unsigned h = hash(p); index_[h] != EmptySlot; h++) {
     if (palette[index_[h]] == p)

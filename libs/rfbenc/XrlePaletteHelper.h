@@ -24,14 +24,16 @@ public:
 
   XrlePaletteHelper() { clear(); }
 
-  void clear() {
+  void clear()
+  {
     memset(index_, EmptySlot, sizeof(index_));
     size = 0;
   }
 
   // Index of colour p, which is added when new. Only for a palette that
   // is not full (size < MAX_SIZE); the analysis loop guarantees that.
-  int insert(uint32_t p) {
+  int insert(uint32_t p)
+  {
     unsigned h = hash(p);
     while (index_[h] != EmptySlot) {
       if (palette[index_[h]] == p)
@@ -49,7 +51,8 @@ public:
 
   // Bits per packed index for a palette of n colours: 0, 1, 2 or 4, and 8
   // for sizes above 16 (which have no packed form).
-  static int indexWidth(int n) {
+  static int indexWidth(int n)
+  {
     return n <= 1 ? 0 : n == 2 ? 1 : n <= 4 ? 2 : n <= 16 ? 4 : 8;
   }
 
@@ -57,7 +60,8 @@ public:
   int size;
 
 private:
-  static unsigned hash(uint32_t p) {
+  static unsigned hash(uint32_t p)
+  {
     return ((p >> 20) ^ (p >> 10) ^ p) & (HashSlots - 1);
   }
 

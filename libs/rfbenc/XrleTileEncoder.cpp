@@ -12,18 +12,21 @@ XrleTileEncoder::XrleTileEncoder(XrleCallback* cb, EncoderCallback* bufferOwner,
                                  bool resetPerRect)
     : cb_(cb), bufferOwner_(bufferOwner), tileSize_(tileSize),
       resetPerRect_(resetPerRect), reuseAllowedInit_(reuseAllowed),
-      reuseAllowed_(reuseAllowed), cur_(&palettes_[0]), prev_(&palettes_[1]) {
+      reuseAllowed_(reuseAllowed), cur_(&palettes_[0]), prev_(&palettes_[1])
+{
   PLAT_ASSERT(tileSize > 0 && tileSize <= MaxTileSize);
 }
 
-void XrleTileEncoder::reset() {
+void XrleTileEncoder::reset()
+{
   reuseAllowed_ = reuseAllowedInit_;
   reusing_ = false;
   cur_->clear();
   prev_->clear();
 }
 
-XrleTileEncoder::CPixelForm XrleTileEncoder::cpixelForm(const PixelFormat& pf) {
+XrleTileEncoder::CPixelForm XrleTileEncoder::cpixelForm(const PixelFormat& pf)
+{
   if (pf.bpp != 32)
     return CPixelWhole;
   // Which bytes of the 32-bit value carry any channel. Shifts are taken
@@ -46,7 +49,8 @@ XrleTileEncoder::CPixelForm XrleTileEncoder::cpixelForm(const PixelFormat& pf) {
 }
 
 void XrleTileEncoder::encodeRect(const Rect& r, rdr::OutStream& os,
-                                 PixelBuffer& source) {
+                                 PixelBuffer& source)
+{
   if (resetPerRect_)
     reset();
   const PixelFormat& pf = source.getPF();

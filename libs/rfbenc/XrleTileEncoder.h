@@ -37,8 +37,8 @@ public:
   // 1 to 64 (the protocol uses 64). With resetPerRect, every encodeRect
   // starts from reset(); reuseAllowed enables subencodings 127 and 129,
   // which refer to the palette of an earlier tile.
-  XrleTileEncoder(XrleCallback* cb, EncoderCallback* bufferOwner,
-                  int tileSize, bool reuseAllowed, bool resetPerRect);
+  XrleTileEncoder(XrleCallback* cb, EncoderCallback* bufferOwner, int tileSize,
+                  bool reuseAllowed, bool resetPerRect);
 
   // Writes the tiles of r to os, reading pixels from source with getImage.
   // Stream exceptions pass through, leaving tileRect() at the tile being

@@ -14,12 +14,14 @@ namespace rfb {
 plat::BoolParameter ZRLEEncoder::miniUpdates(
     "MiniUpdates", "Send only small updates to avoid problems on slow links",
     false, true);
-plat::IntParameter ZRLEEncoder::miniUpdateSize(
-    "MiniUpdateSize", "Size in bytes to restrict mini updates", 16384, true,
-    nullptr, 0, INT_MAX);
-plat::IntParameter ZRLEEncoder::zlibLevel(
-    "ZlibLevel", "Zlib compression level (-1=auto, 0=lowest)", -1, true,
-    nullptr, -1, 9);
+plat::IntParameter
+    ZRLEEncoder::miniUpdateSize("MiniUpdateSize",
+                                "Size in bytes to restrict mini updates", 16384,
+                                true, nullptr, 0, INT_MAX);
+plat::IntParameter
+    ZRLEEncoder::zlibLevel("ZlibLevel",
+                           "Zlib compression level (-1=auto, 0=lowest)", -1,
+                           true, nullptr, -1, 9);
 
 namespace {
 // Room reserved in the staging stream up front, so that a normal update
@@ -31,33 +33,40 @@ ZRLEEncoder::ZRLEEncoder(EncoderCallback* cb, int encoding, bool lengthPrefix,
                          int tileSize, bool reuseAllowed, bool resetPerRect)
     : Encoder(cb, encoding),
       tiles_(this, cb, tileSize, reuseAllowed, resetPerRect),
-      zos_(nullptr, 0, zlibLevel, false), lengthPrefix_(lengthPrefix) {}
+      zos_(nullptr, 0, zlibLevel, false), lengthPrefix_(lengthPrefix)
+{
+}
 
 ZRLEEncoder::~ZRLEEncoder() {}
 
-Encoder* ZRLEEncoder::create(EncoderCallback* cb, int encoding) {
+Encoder* ZRLEEncoder::create(EncoderCallback* cb, int encoding)
+{
   return new ZRLEEncoder(cb, encoding, cb->version() == 3, 64, false, true);
 }
 
-void ZRLEEncoder::reset() {
+void ZRLEEncoder::reset()
+{
   zos_.resetStream();
   tiles_.reset();
   fresh_ = true;
 }
 
-bool ZRLEEncoder::writeRect(const Rect& r, PixelBuffer& source, void*) {
+bool ZRLEEncoder::writeRect(const Rect& r, PixelBuffer& source, void*)
+{
   encodeRect(r, nullptr, source, 0, nullptr, true);
   return true;
 }
 
 bool ZRLEEncoder::writeRectData(const Rect& r, rdr::OutStream& os,
-                                PixelBuffer& source) {
+                                PixelBuffer& source)
+{
   return encodeRect(r, &os, source, 0, nullptr, false);
 }
 
 bool ZRLEEncoder::encodeRect(const Rect& r, rdr::OutStream* os,
                              PixelBuffer& source, int budget, Rect* actual,
-                             bool withRectHeader) {
+                             bool withRectHeader)
+{
   PLAT_ASSERT_THROW(!os == withRectHeader);
   Rect local;
   if (!actual)
@@ -129,7 +138,8 @@ bool ZRLEEncoder::encodeRect(const Rect& r, rdr::OutStream* os,
   return complete;
 }
 
-void ZRLEEncoder::rewindTo(size_t checkpoint) {
+void ZRLEEncoder::rewindTo(size_t checkpoint)
+{
   staging_.truncate(checkpoint);
   zos_.resetStream();
   if (fresh_ && checkpoint == 0)
@@ -145,22 +155,31 @@ void ZRLEEncoder::rewindTo(size_t checkpoint) {
   zos_.setUnderlying(&staging_);
 }
 
-void ZRLEEncoder::rowStart() { rowCheckpoint_ = staging_.length(); }
+void ZRLEEncoder::rowStart()
+{
+  rowCheckpoint_ = staging_.length();
+}
 
-void ZRLEEncoder::tileStart() { tileCheckpoint_ = staging_.length(); }
+void ZRLEEncoder::tileStart()
+{
+  tileCheckpoint_ = staging_.length();
+}
 
-void ZRLEEncoder::tileEnd() {
+void ZRLEEncoder::tileEnd()
+{
   if (flushPerTile_)
     zos_.flushCompressed(false);
 }
 
-void ZRLEEncoder::rowEnd() {
+void ZRLEEncoder::rowEnd()
+{
   if (flushPerRow_)
     zos_.flushCompressed(false);
 }
 
-bool ZRLEEncoder::writeUpdate(const Region& region, PixelBuffer& source,
-                              void*, Region& remaining) {
+bool ZRLEEncoder::writeUpdate(const Region& region, PixelBuffer& source, void*,
+                              Region& remaining)
+{
   const bool mini = miniUpdates;
   const long long limit = miniUpdateSize;
   const long long startLength = (long long)cb_->length();

@@ -63,8 +63,7 @@ void callWithLibraryHidden()
   std::string path = map->l_name;
   dlclose(h);
   h = dlopen("libcupsimage.so.2", RTLD_LAZY | RTLD_NOLOAD);
-  if (h ||
-      unshare(CLONE_NEWNS) != 0 ||
+  if (h || unshare(CLONE_NEWNS) != 0 ||
       mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
       mount("/dev/null", path.c_str(), nullptr, MS_BIND, nullptr) != 0) {
     fprintf(stderr, "cannot hide the library\n");

@@ -13,24 +13,24 @@ TEST(DeviceUri, AcceptsOrRefusesWithoutTouchingOutputs)
     uint32_t uid;
     const char* name;
   } cases[] = {
-    {"jex:/ZRLE/1000@agent/extra/more", true, "ZRLE", 1000, "agent"},
-    {"jex:/PS/-1@x", true, "PS", 4294967295u, "x"},
-    {"jex:/PS/4294967295@x", true, "PS", 4294967295u, "x"},
-    {"jex:/PS/-2147483648@x", true, "PS", 2147483648u, "x"},
-    {"jex:/PDF/5@", true, "PDF", 5, ""},
-    {"jex://5@a", true, "", 5, "a"}, // the format is checked by the job run
-    {"jex:/PS/5@a@b", true, "PS", 5, "a@b"},
-    // Refused: the outputs keep their old values.
-    {"jex:/ZRLE/1000", false, "old", 7, "old"},         // no "@"
-    {"jex:/ZRLE", false, "old", 7, "old"},              // no "/" after the format
-    {"jex:/ZRLE/@agent", false, "old", 7, "old"},       // empty uid
-    {"jex:/ZRLE/4294967296@a", false, "old", 7, "old"}, // too large
-    {"jex:/ZRLE/-2147483649@a", false, "old", 7, "old"}, // too small
-    {"jex:/ZRLE/1x@a", false, "old", 7, "old"},         // not all number
-    {"jex:/ZRLE/1-2@a", false, "old", 7, "old"},
-    {"jex:ZRLE/1000@a", false, "old", 7, "old"},        // no "/" after the scheme
-    {"ipp://host/1000@a", false, "old", 7, "old"},
-    {"", false, "old", 7, "old"},
+      {"jex:/ZRLE/1000@agent/extra/more", true, "ZRLE", 1000, "agent"},
+      {"jex:/PS/-1@x", true, "PS", 4294967295u, "x"},
+      {"jex:/PS/4294967295@x", true, "PS", 4294967295u, "x"},
+      {"jex:/PS/-2147483648@x", true, "PS", 2147483648u, "x"},
+      {"jex:/PDF/5@", true, "PDF", 5, ""},
+      {"jex://5@a", true, "", 5, "a"}, // the format is checked by the job run
+      {"jex:/PS/5@a@b", true, "PS", 5, "a@b"},
+      // Refused: the outputs keep their old values.
+      {"jex:/ZRLE/1000", false, "old", 7, "old"},   // no "@"
+      {"jex:/ZRLE", false, "old", 7, "old"},        // no "/" after the format
+      {"jex:/ZRLE/@agent", false, "old", 7, "old"}, // empty uid
+      {"jex:/ZRLE/4294967296@a", false, "old", 7, "old"},  // too large
+      {"jex:/ZRLE/-2147483649@a", false, "old", 7, "old"}, // too small
+      {"jex:/ZRLE/1x@a", false, "old", 7, "old"},          // not all number
+      {"jex:/ZRLE/1-2@a", false, "old", 7, "old"},
+      {"jex:ZRLE/1000@a", false, "old", 7, "old"}, // no "/" after the scheme
+      {"ipp://host/1000@a", false, "old", 7, "old"},
+      {"", false, "old", 7, "old"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.uri);

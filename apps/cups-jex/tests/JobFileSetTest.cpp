@@ -11,11 +11,11 @@ TEST(JobFileSet, KeepsOneEntryPerNameAndIgnoresAbsentErase)
   JobFileSet set;
   set.insert(strdup("b"));
   set.insert(strdup("a"));
-  set.insert(strdup("b"));            // the duplicate copy is freed
+  set.insert(strdup("b")); // the duplicate copy is freed
   set.insert(nullptr);
   set.insert(nullptr);
   set.insert(strdup(""));
-  EXPECT_EQ(set.size(), 4u);           // null, "", "a", "b"
+  EXPECT_EQ(set.size(), 4u); // null, "", "a", "b"
   EXPECT_TRUE(set.contains(nullptr));
   EXPECT_TRUE(set.contains(""));
   EXPECT_TRUE(set.contains("a"));
@@ -26,12 +26,12 @@ TEST(JobFileSet, KeepsOneEntryPerNameAndIgnoresAbsentErase)
   EXPECT_FALSE(set.contains("b"));
   set.erase(nullptr);
   EXPECT_FALSE(set.contains(nullptr));
-  EXPECT_TRUE(set.contains(""));       // null and "" are different entries
+  EXPECT_TRUE(set.contains("")); // null and "" are different entries
   EXPECT_EQ(set.size(), 2u);
 
   const char* names[] = {"x", nullptr, "a", "x"};
   set.insertCopies(names, 4);
-  EXPECT_EQ(set.size(), 4u);           // "", "a", "x" and null again
+  EXPECT_EQ(set.size(), 4u); // "", "a", "x" and null again
 }
 
 TEST(JobFileSet, DestructorRemovesExactlyTheRegisteredFiles)
@@ -49,5 +49,6 @@ TEST(JobFileSet, DestructorRemovesExactlyTheRegisteredFiles)
     set.insert(strdup(""));
     set.erase(dir.file("erased").c_str());
   }
-  EXPECT_EQ(jextest::listDir(dir.path), (std::set<std::string>{"erased", "kept"}));
+  EXPECT_EQ(jextest::listDir(dir.path),
+            (std::set<std::string>{"erased", "kept"}));
 }

@@ -22,7 +22,9 @@ namespace {
 std::string lengthPrefixed(const std::string& s)
 {
   uint32_t n = (uint32_t)s.size();
-  return std::string{(char)(n >> 24), (char)(n >> 16), (char)(n >> 8), (char)n} + s;
+  return std::string{(char)(n >> 24), (char)(n >> 16), (char)(n >> 8),
+                     (char)n} +
+         s;
 }
 
 class JobRun : public testing::Test {
@@ -47,7 +49,10 @@ protected:
       unlink(("/tmp/" + f).c_str());
   }
 
-  std::set<std::string> jobFiles() const { return listDir("/tmp", "jex-" + id); }
+  std::set<std::string> jobFiles() const
+  {
+    return listDir("/tmp", "jex-" + id);
+  }
 
   ProcessResult runJob(const std::string& format,
                        const std::vector<std::string>& file = {},
@@ -65,8 +70,9 @@ protected:
                           const std::string& agentPath) const
   {
     std::string manifest = "[Document]\nName=My title\n[Device]\n"
-                           "DeviceName=queue1\n[" + format + "]\nCount=" +
-                           std::to_string(files.size()) + "\n";
+                           "DeviceName=queue1\n[" +
+                           format + "]\nCount=" + std::to_string(files.size()) +
+                           "\n";
     for (size_t i = 0; i < files.size(); i++)
       manifest += "File" + std::to_string(i) + "=" + files[i] + "\n";
     std::string u = std::to_string(uid), g = std::to_string(gid);
@@ -94,12 +100,13 @@ TEST_F(JobRun, PassThroughFromFileAndFromStdin)
   const std::string pdf = "%PDF-1.4\nnot really a document\n%%EOF\n";
   for (const char* format : {"PDF", "PS"}) {
     for (bool fromFile : {true, false}) {
-      SCOPED_TRACE(std::string(format) + (fromFile ? " from a file" : " from stdin"));
+      SCOPED_TRACE(std::string(format) +
+                   (fromFile ? " from a file" : " from stdin"));
       TempDir dir;
       std::string input = writeFile(dir.file("job.pdf"), pdf);
       TestAgent agent(uid, gid, id, false);
-      ProcessResult r = fromFile ? runJob(format, {input})
-                                 : runJob(format, {}, pdf);
+      ProcessResult r =
+          fromFile ? runJob(format, {input}) : runJob(format, {}, pdf);
       ASSERT_EQ(r.status, 0) << r.err;
       EXPECT_EQ(r.out, "");
       EXPECT_EQ(r.err, expectedErr(format, {base + ".in"}, agent.path()));
@@ -133,21 +140,31 @@ TEST_F(JobRun, FailuresLeaveNoFile)
     std::string err;
     Match match;
   } cases[] = {
-    {"DEVICE_URI=jex:/PDF" + uri, {"/nonexistent/job.pdf"},
-     "jex: open(\"/nonexistent/job.pdf\", O_RDONLY): No such file or directory (2)\n",
-     Whole},
-    {"DEVICE_URI=ipp://printer/", {}, "jex: invalid device-uri 'ipp://printer/'\n",
-     Whole},
-    {"DEVICE_URI=jex:/PDF/1x@a", {}, "jex: invalid device-uri 'jex:/PDF/1x@a'\n",
-     Whole},
-    {"DEVICE_URI", {}, "jex: invalid device-uri '(null)'\n", Whole},
-    {"DEVICE_URI=jex:/PDF/4000000@a", {},
-     "jex: getpwuid(4000000): account not found\n", Whole},
-    {"DEVICE_URI=jex:/TIFF" + uri, {},
-     "jex: Assertion 'wantZRLE || format == \"PS\" || format == \"PDF\"' failed at ",
-     OneLinePrefix},
-    // No agent listening.
-    {"DEVICE_URI=jex:/PDF" + uri, {}, "jex: connect: ", LastLinePrefix},
+      {"DEVICE_URI=jex:/PDF" + uri,
+       {"/nonexistent/job.pdf"},
+       "jex: open(\"/nonexistent/job.pdf\", O_RDONLY): No such file or "
+       "directory (2)\n",
+       Whole},
+      {"DEVICE_URI=ipp://printer/",
+       {},
+       "jex: invalid device-uri 'ipp://printer/'\n",
+       Whole},
+      {"DEVICE_URI=jex:/PDF/1x@a",
+       {},
+       "jex: invalid device-uri 'jex:/PDF/1x@a'\n",
+       Whole},
+      {"DEVICE_URI", {}, "jex: invalid device-uri '(null)'\n", Whole},
+      {"DEVICE_URI=jex:/PDF/4000000@a",
+       {},
+       "jex: getpwuid(4000000): account not found\n",
+       Whole},
+      {"DEVICE_URI=jex:/TIFF" + uri,
+       {},
+       "jex: Assertion 'wantZRLE || format == \"PS\" || format == \"PDF\"' "
+       "failed at ",
+       OneLinePrefix},
+      // No agent listening.
+      {"DEVICE_URI=jex:/PDF" + uri, {}, "jex: connect: ", LastLinePrefix},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.env);
@@ -159,11 +176,14 @@ TEST_F(JobRun, FailuresLeaveNoFile)
     if (c.match == Whole) {
       EXPECT_EQ(r.err, c.err);
     } else {
-      EXPECT_EQ(r.err.compare(at == std::string::npos ? 0 : at, c.err.size(), c.err),
-                0) << r.err;
+      EXPECT_EQ(
+          r.err.compare(at == std::string::npos ? 0 : at, c.err.size(), c.err),
+          0)
+          << r.err;
     }
     EXPECT_TRUE(c.match != OneLinePrefix ||
-                std::count(r.err.begin(), r.err.end(), '\n') == 1) << r.err;
+                std::count(r.err.begin(), r.err.end(), '\n') == 1)
+        << r.err;
     EXPECT_TRUE(jobFiles().empty());
   }
 }
@@ -203,8 +223,8 @@ TEST_F(JobRun, RasterFromStdinNeverMakesACopy)
     rfb::PageFile page = rfb::PageFile::load(pages[n].c_str());
     ASSERT_EQ(page.header().width, 130u);
     ASSERT_EQ(page.header().height, 70u);
-    EXPECT_EQ(page.header().paperCode, 1u);            // Letter
-    EXPECT_EQ(page.header().physWidth, 459u);          // 130 px at 72 dpi
+    EXPECT_EQ(page.header().paperCode, 1u);   // Letter
+    EXPECT_EQ(page.header().physWidth, 459u); // 130 px at 72 dpi
     rfb::ManagedPixelBuffer pb(rfb::PageFile::pixelFormat(), 130, 70);
     page.decode(pb);
     int wrong = 0;
@@ -226,8 +246,8 @@ TEST_F(JobRun, RasterFromFileDeletesItsCopy)
   std::string input = writeFile(dir.file("job.raster"), sampleRaster(2));
   for (bool withAgent : {true, false}) {
     SCOPED_TRACE(withAgent ? "agent" : "no agent");
-    std::unique_ptr<TestAgent> agent(withAgent ? new TestAgent(uid, gid, id, false)
-                                               : nullptr);
+    std::unique_ptr<TestAgent> agent(
+        withAgent ? new TestAgent(uid, gid, id, false) : nullptr);
     ProcessResult r = runJob("ZRLE", {input});
     EXPECT_EQ(r.status, withAgent ? 0 : 1) << r.err;
     if (agent) {
@@ -236,7 +256,8 @@ TEST_F(JobRun, RasterFromFileDeletesItsCopy)
     }
     std::set<std::string> left;
     if (withAgent)
-      left = {"jex-" + id + "-0.zrle", "jex-" + id + "-1.zrle", "jex-" + id + ".ini"};
+      left = {"jex-" + id + "-0.zrle", "jex-" + id + "-1.zrle",
+              "jex-" + id + ".ini"};
     EXPECT_EQ(jobFiles(), left); // never the copy (.in)
     TearDown();
   }

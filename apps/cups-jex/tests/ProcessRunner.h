@@ -61,7 +61,8 @@ inline ProcessResult runProcess(const std::vector<std::string>& argv,
   }
   ProcessResult r;
   int status = 0;
-  while (pid > 0 && waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+  while (pid > 0 && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
   if (pid > 0 && WIFEXITED(status))
     r.status = WEXITSTATUS(status);
   for (std::string* s : {&r.out, &r.err}) {
@@ -78,8 +79,9 @@ inline ProcessResult runProcess(const std::vector<std::string>& argv,
 
 // The argv that starts a program built for the target: the cross build's
 // emulator words (JEX_EMULATOR, space separated), the binary, then args.
-inline std::vector<std::string> targetCommand(const std::string& binary,
-                                              const std::vector<std::string>& args = {})
+inline std::vector<std::string>
+targetCommand(const std::string& binary,
+              const std::vector<std::string>& args = {})
 {
   std::vector<std::string> argv;
 #ifdef JEX_EMULATOR

@@ -22,15 +22,15 @@ TEST(Entry, DiscoveryUsageAndFailuresLeaveNoFile)
     std::string out, err; // err "jex: ..." means any one line starting so
     int status;
   } cases[] = {
-    {{}, "direct jex:/ \"JEX Printer\" \"JEX Remote Printer\"\n", "", 0},
-    {{id}, "", usage, 1},
-    {{id, "a"}, "", usage, 1},
-    {{id, "a", "b"}, "", usage, 1},
-    {{id, "a", "b", "c"}, "", usage, 1},
-    {{id, "a", "b", "c", "d", "e", "f"}, "", usage, 1},
-    // A job without a device URI, from standard input and from a file.
-    {{id, "user", "title", "1", ""}, "", "jex: ...", 1},
-    {{id, "user", "title", "1", "", "/nonexistent/" + id}, "", "jex: ...", 1},
+      {{}, "direct jex:/ \"JEX Printer\" \"JEX Remote Printer\"\n", "", 0},
+      {{id}, "", usage, 1},
+      {{id, "a"}, "", usage, 1},
+      {{id, "a", "b"}, "", usage, 1},
+      {{id, "a", "b", "c"}, "", usage, 1},
+      {{id, "a", "b", "c", "d", "e", "f"}, "", usage, 1},
+      // A job without a device URI, from standard input and from a file.
+      {{id, "user", "title", "1", ""}, "", "jex: ...", 1},
+      {{id, "user", "title", "1", "", "/nonexistent/" + id}, "", "jex: ...", 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.size());

@@ -134,8 +134,8 @@ void decodePage(const std::string& path, const char* dir, int index)
   for (int y = 0; y < (int)h.height; y++) {
     for (int x = 0; x < (int)h.width; x++) {
       uint32_t p = pixels.getPixel(x, y);
-      unsigned char rgb[3] = {(unsigned char)(p >> 16),
-                              (unsigned char)(p >> 8), (unsigned char)p};
+      unsigned char rgb[3] = {(unsigned char)(p >> 16), (unsigned char)(p >> 8),
+                              (unsigned char)p};
       fwrite(rgb, 1, 3, f);
     }
   }
@@ -184,9 +184,9 @@ int main(int argc, char** argv)
   try {
     // The same identity as the backend, so both derive the same path.
     os::AppInfo::set("print", "Tessaro", "jex", nullptr, nullptr);
-    os::AppInfo::userTmpDir(nullptr);          // makes the private directory
-    plat::String path = os::AppInfo::userIpcPath(opt.name, nullptr, nullptr,
-                                                 0, -1);
+    os::AppInfo::userTmpDir(nullptr); // makes the private directory
+    plat::String path =
+        os::AppInfo::userIpcPath(opt.name, nullptr, nullptr, 0, -1);
     Listener listener(path.c_str());
     printf("listening %s\n", path.c_str());
     fflush(stdout);

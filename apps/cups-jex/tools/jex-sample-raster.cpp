@@ -17,8 +17,8 @@
 namespace {
 
 struct SamplePage {
-  unsigned width, height;       // pixels
-  unsigned dpi;                 // both resolutions
+  unsigned width, height; // pixels
+  unsigned dpi;           // both resolutions
   unsigned pageWidthPt, pageHeightPt;
 };
 
@@ -75,8 +75,13 @@ int main(int argc, char** argv)
       dpi = (unsigned)atoi(argv[++i]);
     else if (!strcmp(argv[i], "--paper") && i + 1 < argc) {
       const char* p = argv[++i];
-      if (!strcmp(p, "letter")) { pw = 612; ph = 792; }
-      else { pw = 595; ph = 842; }
+      if (!strcmp(p, "letter")) {
+        pw = 612;
+        ph = 792;
+      } else {
+        pw = 595;
+        ph = 842;
+      }
     } else {
       fprintf(stderr, "usage: jex-sample-raster [--pages N] [--size WxH]"
                       " [--dpi D] [--paper letter|a4]\n");
@@ -84,7 +89,7 @@ int main(int argc, char** argv)
     }
   }
   std::vector<SamplePage> list(pages > 0 ? pages : 0,
-                                         SamplePage{w, h, dpi, pw, ph});
+                               SamplePage{w, h, dpi, pw, ph});
   if (!writeSampleRaster(1, list.data(), (int)list.size())) {
     fprintf(stderr, "jex-sample-raster: writing the raster failed\n");
     return 1;

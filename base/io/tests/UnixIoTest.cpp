@@ -13,8 +13,8 @@
 
 using testutil::FdGuard;
 using testutil::Listener;
-using testutil::TempDir;
 using testutil::openDescriptorCount;
+using testutil::TempDir;
 
 namespace {
 

@@ -24,9 +24,10 @@ namespace {
 IntParameter zlibLevel("ZlibLevel",
                        "Zlib compression level (-1=auto, 0=lowest)", -1, true,
                        nullptr, -1, 9);
-BoolParameter miniUpdates(
-    "MiniUpdates", "Send only small updates to avoid problems on slow links",
-    false, true);
+BoolParameter
+    miniUpdates("MiniUpdates",
+                "Send only small updates to avoid problems on slow links",
+                false, true);
 
 LogSrc exampleLog("Example");
 
@@ -60,14 +61,14 @@ TEST(CommandLineExample, ParseHelpAndReject)
         "Example: logged before configuration",
         "ConfigParameter: set ZlibLevel(int) to 3, priority 10",
         "ConfigParameter: set MiniUpdates(bool) to 1, priority 10"})
-    EXPECT_NE(collect.lines.end(), std::find(collect.lines.begin(),
-                                             collect.lines.end(), line))
+    EXPECT_NE(collect.lines.end(),
+              std::find(collect.lines.begin(), collect.lines.end(), line))
         << line;
 
   int helpMode = -1;
   const char* helpArgs[] = {"-help", "all"};
-  Configuration::global().parseCommandLine(
-      2, helpArgs, [&](int mode) { helpMode = mode; });
+  Configuration::global().parseCommandLine(2, helpArgs,
+                                           [&](int mode) { helpMode = mode; });
   EXPECT_EQ(1, helpMode);
 
   loc::Localize::setLanguage("de_DE");
@@ -95,9 +96,9 @@ TEST(CommandLineExample, ParseHelpAndReject)
   EXPECT_EQ(2, zlibLevel.getValue());
 
   loc::Localize::setLanguage("en_US");
-  for (ConfigParameter* p : {(ConfigParameter*)&zlibLevel,
-                             (ConfigParameter*)&miniUpdates,
-                             Configuration::global().find("Log")})
+  for (ConfigParameter* p :
+       {(ConfigParameter*)&zlibLevel, (ConfigParameter*)&miniUpdates,
+        Configuration::global().find("Log")})
     p->unset(PriorityPreference);
   EXPECT_TRUE(exampleLog.destinations().empty());
 }

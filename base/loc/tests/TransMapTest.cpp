@@ -24,31 +24,30 @@ int load(TransMap& map, const char* text, const char* lang = nullptr)
 TEST(TransMap, LoadsPoEntries)
 {
   TransMap map;
-  const char* po =
-      "# A translation file\r\n"
-      "msgid \"\"\n"
-      "msgstr \"\"\n"
-      "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
-      "\"Language: it_IT\\n\"\n"
-      "\n"
-      "#: somewhere.cpp:12\n"
-      "msgid \"plat_bad_argument\"\n"
-      "msgstr \"Argomento non valido '%S'.\"\n"
-      "\n"
-      "msgid \"plat_configuration_param_usage\"\n"
-      "msgstr \"\"\n"
-      "\"Riga uno\\n\"\n"
-      "\"riga \\\"due\\\"\"\n"
-      "\n"
-      "#, fuzzy\n"
-      "msgid \"plat_usage_label\"\n"
-      "msgstr \"Forse\"\n"
-      "\n"
-      "msgid \"plat_run_with_help\"\n"
-      "msgstr \"\"\n"
-      "msgctxt \"ignored\"\n"
-      "msgid \"plat_string_too_long\"\n"
-      "msgstr \"Stringa troppo lunga\"";     // no final newline
+  const char* po = "# A translation file\r\n"
+                   "msgid \"\"\n"
+                   "msgstr \"\"\n"
+                   "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                   "\"Language: it_IT\\n\"\n"
+                   "\n"
+                   "#: somewhere.cpp:12\n"
+                   "msgid \"plat_bad_argument\"\n"
+                   "msgstr \"Argomento non valido '%S'.\"\n"
+                   "\n"
+                   "msgid \"plat_configuration_param_usage\"\n"
+                   "msgstr \"\"\n"
+                   "\"Riga uno\\n\"\n"
+                   "\"riga \\\"due\\\"\"\n"
+                   "\n"
+                   "#, fuzzy\n"
+                   "msgid \"plat_usage_label\"\n"
+                   "msgstr \"Forse\"\n"
+                   "\n"
+                   "msgid \"plat_run_with_help\"\n"
+                   "msgstr \"\"\n"
+                   "msgctxt \"ignored\"\n"
+                   "msgid \"plat_string_too_long\"\n"
+                   "msgstr \"Stringa troppo lunga\""; // no final newline
   EXPECT_EQ(3, load(map, po));
   EXPECT_STREQ("Argomento non valido '%S'.",
                map.lookup("it_IT", "plat_bad_argument"));
@@ -71,12 +70,13 @@ TEST(TransMap, ReloadKeepsTextsAliveAndBadFilesAreRefused)
   EXPECT_STREQ("one", first);
 
   try {
-    load(map, "msgid \"a\"\nmsgstr \"A\"\n\nmsgid \"b\nmsgstr \"B\"\n", "fr_FR");
+    load(map, "msgid \"a\"\nmsgstr \"A\"\n\nmsgid \"b\nmsgstr \"B\"\n",
+         "fr_FR");
     FAIL();
   } catch (const plat::Exception& e) {
     EXPECT_STREQ("Bad translation file: line 4", e.message());
   }
-  EXPECT_STREQ("A", map.lookup("fr_FR", "a"));       // kept
+  EXPECT_STREQ("A", map.lookup("fr_FR", "a")); // kept
   EXPECT_THROW(load(map, "garbage\n", "fr_FR"), plat::Exception);
   EXPECT_THROW(load(map, "msgid \"a\"\nmsgstr \"\\q\"\n", "fr_FR"),
                plat::Exception);

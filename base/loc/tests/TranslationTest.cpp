@@ -100,11 +100,13 @@ TEST_F(LocalizeTest, TextAndFallbacks)
 TEST_F(LocalizeTest, ArgumentsAreInserted)
 {
   Localize::setLanguage("de_DE");
-  EXPECT_STREQ("Direktes TCP über SOCKS5-Proxy proxy:1080",
-               Localize::format("io_socks5_connection_type", {"proxy:1080"}).c_str());
+  EXPECT_STREQ(
+      "Direktes TCP über SOCKS5-Proxy proxy:1080",
+      Localize::format("io_socks5_connection_type", {"proxy:1080"}).c_str());
   Localize::setLanguage("pt_BR");
-  EXPECT_STREQ("Não é possível conectar via P: recusado",
-               Localize::format("io_error_proxy_general", {"P", "recusado"}).c_str());
+  EXPECT_STREQ(
+      "Não é possível conectar via P: recusado",
+      Localize::format("io_error_proxy_general", {"P", "recusado"}).c_str());
   Localize::setLanguage("en_US");
   EXPECT_STREQ("Invalid endpoint: incorrect % escape",
                Localize::format("io_error_endpoint_badescape").c_str());

@@ -39,8 +39,9 @@ TEST_F(AppInfoTest, IpcPathSuffixes)
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expect);
-    EXPECT_EQ(c.expect, AppInfo::userIpcPath(c.name, "1000", nullptr, c.pid,
-                                             c.instance).get());
+    EXPECT_EQ(
+        c.expect,
+        AppInfo::userIpcPath(c.name, "1000", nullptr, c.pid, c.instance).get());
   }
   EXPECT_STREQ("/tmp/.jextest-7/other.agent",
                AppInfo::userIpcPath("agent", "7", "other", 0, -1).get());

@@ -14,8 +14,8 @@
 
 using testutil::FdGuard;
 using testutil::Listener;
-using testutil::TempDir;
 using testutil::openDescriptorCount;
+using testutil::TempDir;
 
 namespace {
 
@@ -102,9 +102,11 @@ TEST(SocketUtil, UnixConnectPathLimitAndFailures)
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     std::string msg;
-    EXPECT_EQ(c.err, systemErrorOf([&] {
-                os::unixConnect(c.path.c_str(), 0, c.err == ECONNREFUSED);
-              }, &msg));
+    EXPECT_EQ(
+        c.err,
+        systemErrorOf(
+            [&] { os::unixConnect(c.path.c_str(), 0, c.err == ECONNREFUSED); },
+            &msg));
     EXPECT_EQ(0u, msg.rfind(c.prefix, 0)) << msg;
   }
   EXPECT_EQ(before, openDescriptorCount());

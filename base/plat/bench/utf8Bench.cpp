@@ -11,7 +11,8 @@ std::string sample(size_t bytes, bool withErrors)
 {
   std::string s;
   while (s.size() < bytes) {
-    s += "Gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac 42 ";
+    s += "Gr\xc3\xbc\xc3\x9f"
+         "e \xe2\x82\xac 42 ";
     if (withErrors)
       s += "\xed\xa0\x80";
   }

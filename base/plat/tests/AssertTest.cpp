@@ -51,11 +51,14 @@ testing::Matcher<const std::string&> stderrIs(const std::string& re)
 TEST(AssertDeathTest, FatalAssertionPrintsItsMessageAndAborts)
 {
   int zero = 0;
-  EXPECT_DEATH(PLAT_ASSERT(zero == 1),
-               stderrIs("Assertion 'zero == 1' failed at [^\n]*AssertTest\\.cpp:[0-9]+\n"));
-  EXPECT_DEATH(PLAT_ASSERT_DETAIL(zero == 1, "zero is %d", zero),
-               stderrIs("Assertion 'zero == 1' failed at [^\n]*AssertTest\\.cpp:[0-9]+: "
-                        "zero is 0\n"));
+  EXPECT_DEATH(
+      PLAT_ASSERT(zero == 1),
+      stderrIs(
+          "Assertion 'zero == 1' failed at [^\n]*AssertTest\\.cpp:[0-9]+\n"));
+  EXPECT_DEATH(
+      PLAT_ASSERT_DETAIL(zero == 1, "zero is %d", zero),
+      stderrIs("Assertion 'zero == 1' failed at [^\n]*AssertTest\\.cpp:[0-9]+: "
+               "zero is 0\n"));
 }
 
 namespace {

@@ -61,7 +61,7 @@ TEST_F(ConfigParameterTest, IntRangeAndBases)
   EXPECT_EQ(8, level.getValue());
   EXPECT_FALSE(level.setFromInt(10, PriorityPreference));
   EXPECT_STREQ("8", level.valueText().c_str());
-  EXPECT_STREQ("int", level.typeName());     // type names show in log lines
+  EXPECT_STREQ("int", level.typeName()); // type names show in log lines
 }
 
 TEST_F(ConfigParameterTest, BoolSyntax)
@@ -100,7 +100,8 @@ TEST_F(ConfigParameterTest, PrioritiesUnsetAndLogLines)
   EXPECT_EQ(5, p.getValue());
   EXPECT_EQ(PriorityPreference, p.priority());
   EXPECT_EQ((std::vector<int>{10, 0}), rec.calls);
-  EXPECT_EQ("set Prio(int) to 7, priority 0", memLines("ConfigParameter").back());
+  EXPECT_EQ("set Prio(int) to 7, priority 0",
+            memLines("ConfigParameter").back());
 
   // The same value again: no log line, no callback.
   size_t before = memLines("ConfigParameter").size();
@@ -108,7 +109,7 @@ TEST_F(ConfigParameterTest, PrioritiesUnsetAndLogLines)
   EXPECT_EQ(before, memLines("ConfigParameter").size());
   EXPECT_EQ(2u, rec.calls.size());
 
-  p.unset(PriorityDefault);           // never removed
+  p.unset(PriorityDefault); // never removed
   EXPECT_TRUE(p.hasValueAt(PriorityDefault));
   p.unset(PriorityPreference);
   EXPECT_EQ(7, p.getValue());
@@ -172,8 +173,8 @@ TEST_F(ConfigParameterTest, S64Forms)
 {
   Configuration conf("Test");
   S64Parameter p("Big", "desc", "int64:0000000000000000", false, &conf);
-  for (const char* bad : {"int64:000000000000001", "int64:000000000000001g",
-                          "01020304050607"})
+  for (const char* bad :
+       {"int64:000000000000001", "int64:000000000000001g", "01020304050607"})
     EXPECT_FALSE(p.setFromText(bad, PriorityPreference)) << bad;
   EXPECT_TRUE(p.setFromText("int64:00000000000000FF", PriorityPreference));
   EXPECT_STREQ("int64:00000000000000FF", p.valueText().c_str());
@@ -206,7 +207,6 @@ TEST_F(ConfigParameterTest, BinaryValues)
   EXPECT_EQ(0, memcmp(out.data(), "\x00\xff\x10", 3));
   EXPECT_TRUE(out.wipes());
   EXPECT_STREQ("binary", b.typeName());
-
 }
 
 TEST_F(ConfigParameterTest, EnumByName)

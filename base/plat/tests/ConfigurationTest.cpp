@@ -102,13 +102,16 @@ TEST_F(ConfigurationTest, CommandLineForms)
   EXPECT_TRUE(mini);
   EXPECT_EQ(PriorityPreference, mini.priority());
 
-  for (std::vector<const char*> args :
-       {std::vector<const char*>{"ZlibLevel=3"}, {"--ZlibLevel=4"},
-        {"-zliblevel=5"}, {"-ZlibLevel", "6"}, {"--ZlibLevel", "7"}}) {
+  for (std::vector<const char*> args : {std::vector<const char*>{"ZlibLevel=3"},
+                                        {"--ZlibLevel=4"},
+                                        {"-zliblevel=5"},
+                                        {"-ZlibLevel", "6"},
+                                        {"--ZlibLevel", "7"}}) {
     EXPECT_EQ("", parse(args));
   }
   EXPECT_EQ(7, zlib.getValue());
-  EXPECT_EQ("", parse({"-MiniUpdates=0", "-Name", "x y", "Big=0100000000000000"}));
+  EXPECT_EQ("",
+            parse({"-MiniUpdates=0", "-Name", "x y", "Big=0100000000000000"}));
   EXPECT_FALSE(mini);
   EXPECT_STREQ("x y", name.getValue().c_str());
   EXPECT_EQ(1, big.getValue());
@@ -120,9 +123,10 @@ TEST_F(ConfigurationTest, CommandLineForms)
 
 TEST_F(ConfigurationTest, BadArguments)
 {
-  EXPECT_EQ("Bad argument 'stray'.", parse({"-ZlibLevel=2", "stray", "-Name=z"}));
+  EXPECT_EQ("Bad argument 'stray'.",
+            parse({"-ZlibLevel=2", "stray", "-Name=z"}));
   EXPECT_EQ(2, zlib.getValue());
-  EXPECT_STREQ("", name.getValue().c_str());      // parsing stopped
+  EXPECT_STREQ("", name.getValue().c_str()); // parsing stopped
   EXPECT_EQ("Bad argument 'ZlibLevel=10'.", parse({"ZlibLevel=10"}));
   EXPECT_EQ("Bad argument '-ZlibLevel'.", parse({"-ZlibLevel", "-1x"}));
   EXPECT_EQ("Bad argument '-ZlibLevel'.", parse({"-ZlibLevel"}));
@@ -137,8 +141,11 @@ TEST_F(ConfigurationTest, HelpArgumentsCallHandler)
   std::vector<int> modes;
   auto help = [&](int mode) { modes.push_back(mode); };
   for (std::vector<const char*> args :
-       {std::vector<const char*>{"-help", "all"}, {"-h"}, {"--HELP", "xml"},
-        {"/?", "other", "stray"}, {"ZlibLevel=1", "-help"}})
+       {std::vector<const char*>{"-help", "all"},
+        {"-h"},
+        {"--HELP", "xml"},
+        {"/?", "other", "stray"},
+        {"ZlibLevel=1", "-help"}})
     EXPECT_EQ("", parse(args, help));
   EXPECT_EQ((std::vector<int>{1, 0, 2, 0, 0}), modes);
   EXPECT_EQ(1, zlib.getValue());
@@ -154,19 +161,22 @@ TEST_F(ConfigurationTest, HelpOutputShape)
   EXPECT_EQ(0u, basic.find("Parameters can be turned on with -<param> or off "
                            "with\n-<param>=0\n"));
   EXPECT_NE(std::string::npos, basic.find("\nTest Parameters:\n"));
-  EXPECT_NE(std::string::npos, basic.find("  Big  - A big number "
-                                          "(default=int64:0000000000000001)\n"));
+  EXPECT_NE(std::string::npos,
+            basic.find("  Big  - A big number "
+                       "(default=int64:0000000000000001)\n"));
   EXPECT_NE(std::string::npos, basic.find("  Name - A name (default=)\n"));
-  EXPECT_EQ(std::string::npos, basic.find("ZlibLevel"));   // advanced
-  EXPECT_EQ(std::string::npos, basic.find("Key"));         // binary
+  EXPECT_EQ(std::string::npos, basic.find("ZlibLevel")); // advanced
+  EXPECT_EQ(std::string::npos, basic.find("Key"));       // binary
   EXPECT_EQ(std::string::npos, all.find("_Hidden"));
-  EXPECT_NE(std::string::npos, all.find("  Key         - A key (default=<binary>)\n"));
+  EXPECT_NE(std::string::npos,
+            all.find("  Key         - A key (default=<binary>)\n"));
   // Sorted case-insensitively, padded to the longest name, wrapped under
   // the description.
-  EXPECT_NE(std::string::npos,
-            all.find("  MiniUpdates - Send only small updates to avoid problems on\n"
-                     "                slow links (default=0)\n"
-                     "  Name        - A name"));
+  EXPECT_NE(
+      std::string::npos,
+      all.find("  MiniUpdates - Send only small updates to avoid problems on\n"
+               "                slow links (default=0)\n"
+               "  Name        - A name"));
   EXPECT_LT(all.find("  Big "), all.find("  Key "));
   EXPECT_NE(std::string::npos, all.find("\nLog names:\n"));
   EXPECT_NE(std::string::npos, all.find("\n  ConfigParameter\n"));
@@ -199,7 +209,7 @@ TEST_F(ConfigurationTest, AliasSetsEveryNamedParameter)
   EXPECT_TRUE(conf.set("fast", "1"));
   EXPECT_TRUE(mini);
   EXPECT_EQ(1, zlib.getValue());
-  EXPECT_FALSE(conf.set("fast", "yes"));      // ZlibLevel refuses it
+  EXPECT_FALSE(conf.set("fast", "yes")); // ZlibLevel refuses it
 }
 
 TEST(GlobalConfiguration, DeclaresLogAndBadUtf8Assert)

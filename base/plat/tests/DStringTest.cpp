@@ -8,8 +8,10 @@ using plat::DString;
 
 TEST(DString, GrowsToPowersOfTwoOfAtLeastEight)
 {
-  struct { int request, capacity; } cases[] = {
-    {1, 8}, {8, 8}, {9, 16}, {16, 16}, {17, 32}, {1000, 1024},
+  struct {
+    int request, capacity;
+  } cases[] = {
+      {1, 8}, {8, 8}, {9, 16}, {16, 16}, {17, 32}, {1000, 1024},
   };
   for (auto& c : cases) {
     DString d;
@@ -17,7 +19,7 @@ TEST(DString, GrowsToPowersOfTwoOfAtLeastEight)
     EXPECT_EQ(d.capacity(), c.capacity) << c.request;
   }
   DString d("abc");
-  d.reserve(4);                     // already large enough
+  d.reserve(4); // already large enough
   EXPECT_EQ(d.capacity(), 8);
   d.reserve(100);
   EXPECT_EQ(d.capacity(), 128);
@@ -29,7 +31,7 @@ TEST(DString, AppendStopsAtLengthOrNulAndSurvivesOwnBuffer)
 {
   DString d;
   d.append(nullptr);
-  EXPECT_EQ(d.capacity(), 0);       // no buffer yet, but reads as ""
+  EXPECT_EQ(d.capacity(), 0); // no buffer yet, but reads as ""
   EXPECT_STREQ(d.c_str(), "");
   d.append("hello", 3);
   d.append("xy\0z", 4);
@@ -37,7 +39,7 @@ TEST(DString, AppendStopsAtLengthOrNulAndSurvivesOwnBuffer)
   EXPECT_STREQ(d.c_str(), "helxy1234567890");
   EXPECT_EQ(d.length(), 15);
 
-  DString e("abcdefg");             // capacity 8, full
+  DString e("abcdefg"); // capacity 8, full
   e.append(e.c_str());
   e.append(e.c_str() + 12, 2);
   EXPECT_STREQ(e.c_str(), "abcdefgabcdefgfg");
@@ -49,7 +51,7 @@ TEST(DString, FormatAppendGrowsUntilTheOutputFits)
   d.appendFormat("%d", 5);
   EXPECT_EQ(d.capacity(), 8);
   std::string big(1000, 'q');
-  d.appendFormat("[%s]", big.c_str());   // estimate 4, needs 1002
+  d.appendFormat("[%s]", big.c_str()); // estimate 4, needs 1002
   EXPECT_EQ(std::string(d.c_str()), "x5[" + big + "]");
   EXPECT_EQ(d.capacity(), 1024);
   DString e;
@@ -65,7 +67,7 @@ TEST(DString, Splice)
   d.splice(7, 13, nullptr);
   d.splice(7, 7, "!!", 1);
   EXPECT_STREQ(d.c_str(), "goodbye!");
-  d.splice(4, 4, d.c_str());               // source inside the buffer
+  d.splice(4, 4, d.c_str()); // source inside the buffer
   EXPECT_STREQ(d.c_str(), "goodgoodbye!bye!");
 
   // Refused ranges leave the text alone.
@@ -96,12 +98,12 @@ TEST(DString, ReplaceAll)
   d.appendReplaceAll("a.b..c.", ".", "::");
   EXPECT_STREQ(d.c_str(), "<a::b::::c::");
   d.assign("aaaa");
-  d.replaceAll("aa", "b");               // non-overlapping, left to right
+  d.replaceAll("aa", "b"); // non-overlapping, left to right
   EXPECT_STREQ(d.c_str(), "bb");
   d.replaceAll("b", nullptr);
   EXPECT_STREQ(d.c_str(), "");
   d.assign("no match here");
-  d.replaceAll("match", "match match");  // replacement contains needle
+  d.replaceAll("match", "match match"); // replacement contains needle
   EXPECT_STREQ(d.c_str(), "no match match here");
 }
 
@@ -115,9 +117,11 @@ TEST(DString, MakeValid)
 {
   DString d("ok \xc3\xa9");
   EXPECT_TRUE(d.makeValid());
-  d.assign("a\xff" "b\xc3");
+  d.assign("a\xff"
+           "b\xc3");
   EXPECT_FALSE(d.makeValid());
-  EXPECT_STREQ(d.c_str(), "a\xef\xbf\xbd" "b\xef\xbf\xbd");
+  EXPECT_STREQ(d.c_str(), "a\xef\xbf\xbd"
+                          "b\xef\xbf\xbd");
 }
 
 TEST(DString, CopyMoveAssignRelease)
@@ -129,7 +133,7 @@ TEST(DString, CopyMoveAssignRelease)
   DString c(std::move(b));
   EXPECT_STREQ(b.c_str(), "");
   a = c;
-  a.assign(a.c_str() + 2);          // from its own buffer
+  a.assign(a.c_str() + 2); // from its own buffer
   char* raw = a.release();
   EXPECT_STREQ(raw, "xt!");
   free(raw);
@@ -138,20 +142,24 @@ TEST(DString, CopyMoveAssignRelease)
 
 TEST(DString, WordWrap)
 {
-  struct { const char* text; int width, indent; const char* expected; } cases[] = {
-    {"aaa bbb ccc", 7, 2, "aaa bbb\n  ccc"},
-    {"aaa bbb ccc", 6, 0, "aaa\nbbb\nccc"},
-    // A word longer than the width is never split; at column 0 it stays.
-    {"abcdefghij xy", 4, 1, "abcdefghij\n xy"},
-    // Runs of spaces are kept inside a line, dropped at a wrap and the end.
-    {"a  b   ", 10, 0, "a  b"},
-    {"aa   bb", 4, 3, "aa\n   bb"},
-    // A newline resets the column and swallows the spaces around it.
-    {"aaaa  \nbbbb cc", 7, 0, "aaaa\nbbbb cc"},
-    {"aaaa\n  bb\n\n c", 7, 4, "aaaa\nbb\n\nc"},
-    // Width counts terminal columns, not bytes.
-    {"\xc3\xa9\xc3\xa9\xc3\xa9 x", 5, 0, "\xc3\xa9\xc3\xa9\xc3\xa9 x"},
-    {"", 5, 2, ""},
+  struct {
+    const char* text;
+    int width, indent;
+    const char* expected;
+  } cases[] = {
+      {"aaa bbb ccc", 7, 2, "aaa bbb\n  ccc"},
+      {"aaa bbb ccc", 6, 0, "aaa\nbbb\nccc"},
+      // A word longer than the width is never split; at column 0 it stays.
+      {"abcdefghij xy", 4, 1, "abcdefghij\n xy"},
+      // Runs of spaces are kept inside a line, dropped at a wrap and the end.
+      {"a  b   ", 10, 0, "a  b"},
+      {"aa   bb", 4, 3, "aa\n   bb"},
+      // A newline resets the column and swallows the spaces around it.
+      {"aaaa  \nbbbb cc", 7, 0, "aaaa\nbbbb cc"},
+      {"aaaa\n  bb\n\n c", 7, 4, "aaaa\nbb\n\nc"},
+      // Width counts terminal columns, not bytes.
+      {"\xc3\xa9\xc3\xa9\xc3\xa9 x", 5, 0, "\xc3\xa9\xc3\xa9\xc3\xa9 x"},
+      {"", 5, 2, ""},
   };
   for (auto& c : cases) {
     DString d(c.text);

@@ -95,7 +95,9 @@ TEST(DynamicFn, EachObjectHoldsItsOwnReference)
   }
   EXPECT_FALSE(loaded(path));
   // A library without the symbol is closed again at once.
-  { DynamicFn c("jexdynNoSym", "dynfnValue"); }
+  {
+    DynamicFn c("jexdynNoSym", "dynfnValue");
+  }
   EXPECT_FALSE(loaded(dir("libjexdynNoSym.so")));
 }
 
@@ -104,9 +106,8 @@ TEST(DynamicFn, LogsEveryTry)
   LogCapture cap("dynfncap", "DynamicFn:dynfncap:110");
   DynamicFn fn("jexdynNoSym,jexdynMissing,jexdynA", "dynfnValue");
   EXPECT_EQ(boundValue(fn), 1);
-  EXPECT_EQ(cap.lines(),
-            (std::vector<std::string>{
-                "110   [DynFnFind(dynfnValue) failed]",
-                "110  [DynFnOpen(libjexdynMissing.so) failed]",
-                "110 found 'dynfnValue' in 'libjexdynA.so'"}));
+  EXPECT_EQ(cap.lines(), (std::vector<std::string>{
+                             "110   [DynFnFind(dynfnValue) failed]",
+                             "110  [DynFnOpen(libjexdynMissing.so) failed]",
+                             "110 found 'dynfnValue' in 'libjexdynA.so'"}));
 }

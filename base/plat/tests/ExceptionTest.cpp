@@ -30,7 +30,8 @@ TEST(Exception, SystemErrorSuffix)
   EXPECT_STREQ(ok.typeName(), "System-0");
 
   SystemException badf("setBlocking", EBADF);
-  std::string expected = std::string("setBlocking: ") + strerror(EBADF) + " (9)";
+  std::string expected =
+      std::string("setBlocking: ") + strerror(EBADF) + " (9)";
   EXPECT_EQ(std::string(badf.message()), expected);
   EXPECT_STREQ(badf.typeName(), "System-9");
   EXPECT_EQ(badf.err(), EBADF);
@@ -40,8 +41,8 @@ TEST(Exception, SystemErrorSuffix)
   EXPECT_STREQ(unknown.typeName(), "System-12345");
 
   SystemExceptionFmt f("open(\"%s\", O_RDONLY)", ENOENT, "/x");
-  EXPECT_EQ(std::string(f.message()),
-            std::string("open(\"/x\", O_RDONLY): ") + strerror(ENOENT) + " (2)");
+  EXPECT_EQ(std::string(f.message()), std::string("open(\"/x\", O_RDONLY): ") +
+                                          strerror(ENOENT) + " (2)");
 
   errno = EACCES;
   StdlibException s("mkdir %d", 7);
@@ -60,7 +61,8 @@ TEST(Exception, OtherKinds)
                "Assertion 'x > 0' failed at dir/File.cpp:42: value -1");
 
   DynamicFnLoadFailed d("libfoo.so.2", "fooOpen");
-  EXPECT_STREQ(d.message(), "Function fooOpen not found in libfoo.so.2 library");
+  EXPECT_STREQ(d.message(),
+               "Function fooOpen not found in libfoo.so.2 library");
   EXPECT_STREQ(d.typeName(), "DynamicFnLoadFailed");
 
   EXPECT_STREQ(TimedOut().message(), "Timed out");

@@ -58,12 +58,21 @@ protected:
 
 TEST_F(LogSrcTest, PatternMatching)
 {
-  struct { const char* pattern; const char* name; bool match; } cases[] = {
-      {"*", "Anything", true},   {"*", "", true},
-      {"conf*", "Configuration", true}, {"conf*", "Assertion", false},
-      {"*io", "FdIo", true},     {"f*o*t*m", "FdOutStream", true},
-      {"FDIO", "FdIo", true},    {"FdI", "FdIo", false},
-      {"*x", "FdIo", false},     {"a**b", "ab", true},
+  struct {
+    const char* pattern;
+    const char* name;
+    bool match;
+  } cases[] = {
+      {"*", "Anything", true},
+      {"*", "", true},
+      {"conf*", "Configuration", true},
+      {"conf*", "Assertion", false},
+      {"*io", "FdIo", true},
+      {"f*o*t*m", "FdOutStream", true},
+      {"FDIO", "FdIo", true},
+      {"FdI", "FdIo", false},
+      {"*x", "FdIo", false},
+      {"a**b", "ab", true},
   };
   for (auto& c : cases)
     EXPECT_EQ(c.match, LogSrc::patternMatches(c.pattern, c.name))
@@ -83,7 +92,7 @@ TEST_F(LogSrcTest, SpecRoutesMatchingSourcesOnly)
   EXPECT_EQ(30, conf1.destinations()[&dest]);
 
   conf1.status("at %d", 30);
-  conf2.info("too detailed");       // stored in memory instead
+  conf2.info("too detailed"); // stored in memory instead
   other.error("not routed");
   ASSERT_EQ(1u, dest.lines.size());
   EXPECT_EQ("ConfTestOne", dest.lines[0].src);
@@ -121,7 +130,7 @@ TEST_F(LogSrcTest, BadElementsAreReportedAndSkipped)
   CaptureStderr();
   LogSrc::setLogSpec("*:nowhere:100");
   EXPECT_EQ("No LogDest found: 'nowhere'\n", GetCapturedStderr());
-  EXPECT_EQ(-1, src.level());          // earlier destinations are gone
+  EXPECT_EQ(-1, src.level()); // earlier destinations are gone
   EXPECT_TRUE(src.destinations().empty());
 
   CaptureStderr();
@@ -157,8 +166,9 @@ TEST_F(LogSrcTest, EscapesControlAndInvalidBytes)
   LogSrc src("EscSource");
   LogSrc::setLogSpec("escsource:esc:100");
   src.error("a\tb\nc~d\x7f");
-  src.error("caf\xc3\xa9 }");              // valid UTF-8 is kept
-  src.error("x\xff" "y\xc3(z\xa0");        // invalid bytes
+  src.error("caf\xc3\xa9 }"); // valid UTF-8 is kept
+  src.error("x\xff"
+            "y\xc3(z\xa0"); // invalid bytes
   ASSERT_EQ(3u, dest.lines.size());
   EXPECT_EQ("a~^Ib~^Jc~~d~^?", dest.lines[0].text);
   EXPECT_EQ("caf\xc3\xa9 }", dest.lines[1].text);
@@ -175,7 +185,7 @@ TEST_F(LogSrcTest, LongMessagesAreCutAtUtf8Boundary)
   LogSrc src("LongSource");
   LogSrc::setLogSpec("longsource:long:0");
   std::string text(4094, 'a');
-  text += "\xc3\xa9";                      // would end at byte 4096
+  text += "\xc3\xa9"; // would end at byte 4096
   src.error("%s", text.c_str());
   ASSERT_EQ(1u, dest.lines.size());
   EXPECT_EQ(std::string(4094, 'a'), dest.lines[0].text);
@@ -187,7 +197,7 @@ TEST_F(LogSrcTest, ReplayFromMemoryForStarElements)
   src.log(0, "zero");
   src.log(50, "fifty");
   src.log(120, "one-twenty");
-  PickyDest picky;                 // refuses level 100: no replay into it
+  PickyDest picky; // refuses level 100: no replay into it
   RecordingDest dest("replay");
   LogSrc::setLogSpec("*:replay:100,*:picky:100,replaysource:replay:100");
 
@@ -235,7 +245,7 @@ TEST_F(LogSrcTest, ReplayWithNothingQualifyingWritesNothing)
   LogDestMem mem;
   RecordingDest dest("empty-replay");
   mem.write(120, "S", "high");
-  mem.replay(dest, 100);             // not even the start/finish lines
+  mem.replay(dest, 100); // not even the start/finish lines
   EXPECT_TRUE(dest.lines.empty());
 }
 

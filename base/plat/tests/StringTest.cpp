@@ -24,7 +24,7 @@ TEST(String, NullIsDistinctFromEmpty)
   EXPECT_NE(null, empty);
   EXPECT_EQ(null, String());
   EXPECT_TRUE(null < empty);
-  EXPECT_TRUE(String(null).isNull());   // copying keeps null
+  EXPECT_TRUE(String(null).isNull()); // copying keeps null
 }
 
 TEST(String, CopiesOwnTheirText)
@@ -40,7 +40,7 @@ TEST(String, CopiesOwnTheirText)
 
   a = b;
   EXPECT_STREQ(a.get(), "ayc");
-  a = a.get() + 1;                      // assigning from its own text
+  a = a.get() + 1; // assigning from its own text
   EXPECT_STREQ(a.get(), "yc");
   a = a;
   EXPECT_STREQ(a.get(), "yc");
@@ -56,7 +56,7 @@ TEST(String, AdoptReleaseFormat)
 {
   String s = String::adopting(strdup("owned"));
   EXPECT_EQ(s.length(), 5u);
-  s.adopt(strdup("other"));             // frees "owned"
+  s.adopt(strdup("other")); // frees "owned"
   char* raw = s.release();
   EXPECT_TRUE(s.isNull());
   EXPECT_STREQ(raw, "other");

@@ -118,7 +118,7 @@ TEST(Mutex, IsRecursive)
 {
   Mutex m;
   MutexLock a(m);
-  MutexLock b(m);   // would deadlock otherwise
+  MutexLock b(m); // would deadlock otherwise
 }
 
 TEST(ConditionDeathTest, TimedWaitIsNotSupported)

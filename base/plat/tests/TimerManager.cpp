@@ -71,7 +71,7 @@ TEST_F(TimerTest, EqualExpiriesRunInStartOrderAndObserverSeesFirst)
   c.start(20);
   // Told when a timer became first: a (50 ms), then c (20 ms).
   EXPECT_EQ(rec.sleeps, (std::vector<int>{50, 20}));
-  clock.t += 20 * Ms - 1;           // not due yet; sleep rounds up
+  clock.t += 20 * Ms - 1; // not due yet; sleep rounds up
   mgr.process();
   EXPECT_TRUE(rec.runs.empty());
   EXPECT_EQ(rec.sleeps.back(), 1);

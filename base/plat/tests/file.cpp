@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <string>
-#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace plat;
 
@@ -49,8 +49,7 @@ mode_t modeOf(const std::string& path)
 
 // The message of the SystemException f throws, "" when none; its errno
 // must be err unless err is 0.
-template <typename F>
-std::string sysError(F f, int err = 0)
+template <typename F> std::string sysError(F f, int err = 0)
 {
   try {
     f();
@@ -126,9 +125,9 @@ TEST_F(FileTest, ModesAndFlags)
 TEST_F(FileTest, OpenFailures)
 {
   std::string p = dir / "missing";
-  EXPECT_TRUE(startsWith(sysError([&] { FilePtr(p.c_str(), FilePtr::Read); },
-                                  ENOENT),
-                         "Error opening \"" + p + "\": "));
+  EXPECT_TRUE(
+      startsWith(sysError([&] { FilePtr(p.c_str(), FilePtr::Read); }, ENOENT),
+                 "Error opening \"" + p + "\": "));
   FilePtr f(p.c_str(), FilePtr::Read, FilePtr::NoThrow);
   EXPECT_FALSE(f);
 }
@@ -164,8 +163,8 @@ TEST_F(FileTest, ResetClosesOwnedAndReportsCloseFailure)
   ASSERT_TRUE(broken);
   close(fileno(broken));
   f.reset(broken, true);
-  EXPECT_TRUE(startsWith(sysError([&] { f.reset(stdout, false); }, EBADF),
-                         "fclose: "));
+  EXPECT_TRUE(
+      startsWith(sysError([&] { f.reset(stdout, false); }, EBADF), "fclose: "));
   EXPECT_EQ(f.get(), stdout); // taken despite the failure
 }
 
@@ -227,8 +226,9 @@ TEST_F(FileTest, MakePrivate)
   }
   EXPECT_EQ(modeOf(p), 0600u);
   std::string missing = dir / "missing";
-  EXPECT_TRUE(startsWith(sysError([&] { fileMakePrivate(-1, missing.c_str()); }),
-                         "fileMakePrivate/stat(" + missing + "): "));
+  EXPECT_TRUE(
+      startsWith(sysError([&] { fileMakePrivate(-1, missing.c_str()); }),
+                 "fileMakePrivate/stat(" + missing + "): "));
   EXPECT_TRUE(startsWith(sysError([] { fileMakePrivate(1000000, nullptr); }),
                          "fileMakePrivate/fstat: "));
 }

@@ -11,8 +11,7 @@ using namespace plat;
 
 namespace {
 
-template <typename F>
-std::string badNumMessage(F f)
+template <typename F> std::string badNumMessage(F f)
 {
   try {
     f();
@@ -64,10 +63,13 @@ TEST(parseNum, LimitsAndSigns)
   EXPECT_FALSE((accepts<uint32_t, tryParseU32>("4294967296", 0)));
   EXPECT_FALSE((accepts<uint32_t, tryParseU32>("-1", UINT32_MAX)));
   EXPECT_FALSE((accepts<uint32_t, tryParseU32>(" -0", 0)));
-  EXPECT_TRUE((accepts<int64_t, tryParseS64>("9223372036854775807", INT64_MAX)));
-  EXPECT_TRUE((accepts<int64_t, tryParseS64>("-9223372036854775808", INT64_MIN)));
+  EXPECT_TRUE(
+      (accepts<int64_t, tryParseS64>("9223372036854775807", INT64_MAX)));
+  EXPECT_TRUE(
+      (accepts<int64_t, tryParseS64>("-9223372036854775808", INT64_MIN)));
   EXPECT_FALSE((accepts<int64_t, tryParseS64>("9223372036854775808", 0)));
-  EXPECT_TRUE((accepts<uint64_t, tryParseU64>("18446744073709551615", UINT64_MAX)));
+  EXPECT_TRUE(
+      (accepts<uint64_t, tryParseU64>("18446744073709551615", UINT64_MAX)));
   EXPECT_FALSE((accepts<uint64_t, tryParseU64>("18446744073709551616", 0)));
   EXPECT_FALSE((accepts<uint64_t, tryParseU64>("-1", UINT64_MAX)));
 }
@@ -87,14 +89,24 @@ TEST(parseNum, CursorAndWholeTextForms)
   EXPECT_EQ(badNumMessage([] { parseS32("12 "); }), Int);
   EXPECT_EQ(badNumMessage([] { parseU32(""); }), Int);
   EXPECT_EQ(badNumMessage([] { parseU32("-1"); }), Int);
-  EXPECT_EQ(badNumMessage([] { const char* q = "q"; parseU32Next(q); }), Int);
+  EXPECT_EQ(badNumMessage([] {
+              const char* q = "q";
+              parseU32Next(q);
+            }),
+            Int);
   EXPECT_EQ(badNumMessage([] { parseU32("6", 10, 7, 9); }), Int);
-  EXPECT_EQ(badNumMessage([] { parseS64("1e3"); }), "Failed to parse S64 integer");
-  EXPECT_EQ(badNumMessage([] { const char* q = "-"; parseS64Next(q); }),
+  EXPECT_EQ(badNumMessage([] { parseS64("1e3"); }),
             "Failed to parse S64 integer");
-  EXPECT_EQ(badNumMessage([] { parseU64("-1"); }), "Failed to parse U64 integer");
-  EXPECT_EQ(badNumMessage([] { parseS32("4", 10, -3, 3, "port out of range"); }),
-            "port out of range");
+  EXPECT_EQ(badNumMessage([] {
+              const char* q = "-";
+              parseS64Next(q);
+            }),
+            "Failed to parse S64 integer");
+  EXPECT_EQ(badNumMessage([] { parseU64("-1"); }),
+            "Failed to parse U64 integer");
+  EXPECT_EQ(
+      badNumMessage([] { parseS32("4", 10, -3, 3, "port out of range"); }),
+      "port out of range");
   EXPECT_EQ(badNumMessage([] { parseU32("x", 10, 0, 9, "bad width"); }),
             "bad width");
 }

@@ -29,13 +29,13 @@ TEST(strUtil, CaseAndSpace)
 {
   char s[] = "MiXeD 1\xc3\xa9";
   strToUpper(s);
-  EXPECT_STREQ(s, "MIXED 1\xc3\xa9");    // bytes above 127 untouched
+  EXPECT_STREQ(s, "MIXED 1\xc3\xa9"); // bytes above 127 untouched
   strToLower(s);
   EXPECT_STREQ(s, "mixed 1\xc3\xa9");
   strToUpper(nullptr);
 
   EXPECT_STREQ(strSkipSpace(" \t\r\n x y"), "x y");
-  EXPECT_STREQ(strSkipSpace("\v x"), "\v x");   // only the four listed
+  EXPECT_STREQ(strSkipSpace("\v x"), "\v x"); // only the four listed
   EXPECT_EQ(strSkipSpace(static_cast<const char*>(nullptr)), nullptr);
 }
 

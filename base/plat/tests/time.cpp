@@ -97,16 +97,19 @@ TEST(CalendarTimeDeathTest, OffsetOfAYearIsFatal)
 {
   char buf[64];
   struct tm tm = makeTm(2024, 3, 5, 7, 8, 9);
-  EXPECT_DEATH(formatTimeWithOffset(buf, sizeof(buf), tm, 0, false,
-                                    365 * 86400),
-               "offSecs < 365 ?\\* ?86400");
+  EXPECT_DEATH(
+      formatTimeWithOffset(buf, sizeof(buf), tm, 0, false, 365 * 86400),
+      "offSecs < 365 ?\\* ?86400");
 }
 
 TEST(IsoTime, Accepts)
 {
   const int64_t z = calendarFromTm(makeTm(2024, 3, 5, 7, 8, 9));
   const int64_t hour = 3600LL * 10000000;
-  struct { const char* text; int64_t expected; } cases[] = {
+  struct {
+    const char* text;
+    int64_t expected;
+  } cases[] = {
       {"2024-03-05T07:08:09Z", z},
       {"2024-03-05T07:08:09", z},
       {"2024-3-5T07:08:09Z", z},
@@ -127,10 +130,10 @@ TEST(IsoTime, Accepts)
 TEST(IsoTime, Refuses)
 {
   const char* bad[] = {
-      "2024-03-05T07:08:09-00:00",  // zero offset written with '-'
+      "2024-03-05T07:08:09-00:00", // zero offset written with '-'
       "2024-03-05T07:08:09-0000",
       "2024-03-05T07:08:09-00",
-      "2024-03-05T07:08:09.1234567890123Z",  // 13 fraction digits
+      "2024-03-05T07:08:09.1234567890123Z", // 13 fraction digits
       "2024-03-05T07:08:09.Z",
       "2024-03-05T07:08:09Zx",
       "2024-03-05T7:08:09Z",

@@ -51,7 +51,7 @@ void logEvent(const char* event, const char* name, pthread_t handle,
               const char* message)
 {
   vlog->info("%-9s %s %lx%s%s", event, name, (unsigned long)handle,
-            message ? ": " : "", message ? message : "");
+             message ? ": " : "", message ? message : "");
 }
 
 } // namespace

@@ -15,7 +15,8 @@ namespace {
 
 const int ItemsPerRun = 65536;
 
-void BM_MemOutTypedWrites(benchmark::State& state) {
+void BM_MemOutTypedWrites(benchmark::State& state)
+{
   rdr::MemOutStream out(ItemsPerRun * 7);
   for (auto _ : state) {
     out.clear();
@@ -31,7 +32,8 @@ void BM_MemOutTypedWrites(benchmark::State& state) {
 }
 BENCHMARK(BM_MemOutTypedWrites);
 
-void BM_MemInTypedReads(benchmark::State& state) {
+void BM_MemInTypedReads(benchmark::State& state)
+{
   std::vector<uint8_t> data(ItemsPerRun * 7, 0x5a);
   for (auto _ : state) {
     rdr::MemInStream in(data.data(), data.size());
@@ -46,7 +48,8 @@ void BM_MemInTypedReads(benchmark::State& state) {
 BENCHMARK(BM_MemInTypedReads);
 
 // One message of 256 KiB per run, written as 32-bit items.
-void BM_FramedWrites(benchmark::State& state) {
+void BM_FramedWrites(benchmark::State& state)
+{
   const int words = 65536;
   rdr::MemOutStream mem(words * 4 + 1024);
   rdr::OutStreamV4 out(&mem);
@@ -64,7 +67,8 @@ BENCHMARK(BM_FramedWrites);
 
 // 1 MiB shaped like true-colour pixel rows: smooth runs with some noise,
 // compressible but not trivially.
-const std::vector<uint8_t>& pixelData() {
+const std::vector<uint8_t>& pixelData()
+{
   static std::vector<uint8_t> data = [] {
     std::vector<uint8_t> v(1 << 20);
     uint32_t seed = 12345;
@@ -81,7 +85,8 @@ const std::vector<uint8_t>& pixelData() {
   return data;
 }
 
-void BM_ZlibOutStream(benchmark::State& state) {
+void BM_ZlibOutStream(benchmark::State& state)
+{
   const auto& data = pixelData();
   int level = int(state.range(0));
   rdr::MemOutStream mem(int(data.size()));
@@ -99,7 +104,8 @@ void BM_ZlibOutStream(benchmark::State& state) {
 }
 BENCHMARK(BM_ZlibOutStream)->Arg(1)->Arg(6);
 
-void BM_ZlibDirect(benchmark::State& state) {
+void BM_ZlibDirect(benchmark::State& state)
+{
   const auto& data = pixelData();
   int level = int(state.range(0));
   z_stream zs{};

@@ -20,7 +20,8 @@ namespace {
 struct Fd {
   int fd = -1;
   ~Fd() { reset(); }
-  void reset() {
+  void reset()
+  {
     if (fd >= 0)
       close(fd);
     fd = -1;
@@ -30,18 +31,21 @@ struct Fd {
 // A pipe (a reads, b writes) or a non-blocking socket pair; closes both.
 struct FdPair {
   Fd a, b;
-  explicit FdPair(bool nonBlocking, bool socket = false) {
+  explicit FdPair(bool nonBlocking, bool socket = false)
+  {
     int fds[2];
-    int rc = socket ? socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC |
-                                              SOCK_NONBLOCK, 0, fds)
-                    : pipe2(fds, O_CLOEXEC | (nonBlocking ? O_NONBLOCK : 0));
+    int rc =
+        socket ? socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK,
+                            0, fds)
+               : pipe2(fds, O_CLOEXEC | (nonBlocking ? O_NONBLOCK : 0));
     EXPECT_EQ(rc, 0);
     a.fd = fds[0];
     b.fd = fds[1];
   }
 };
 
-std::vector<uint8_t> drain(int fd) {
+std::vector<uint8_t> drain(int fd)
+{
   std::vector<uint8_t> got;
   uint8_t buf[65536];
   ssize_t n;
@@ -50,7 +54,8 @@ std::vector<uint8_t> drain(int fd) {
   return got;
 }
 
-TEST(FdInStream, ReadsUntilTheWriterCloses) {
+TEST(FdInStream, ReadsUntilTheWriterCloses)
+{
   FdPair p(false);
   auto data = rdrtest::pattern(5000);
   ASSERT_EQ(write(p.b.fd, data.data(), data.size()), 5000);
@@ -62,14 +67,15 @@ TEST(FdInStream, ReadsUntilTheWriterCloses) {
   EXPECT_EQ(thrownMessage<rdr::EndOfStream>([&] { in.readU8(); }),
             "End of IO stream");
 
-  FdPair empty(false);  // the very first refill finds the writer gone
+  FdPair empty(false); // the very first refill finds the writer gone
   empty.b.reset();
   rdr::FdInStream in2(empty.a.fd);
   EXPECT_EQ(thrownMessage<rdr::EndOfStream>([&] { in2.check(true, 1); }),
             "End of IO stream");
 }
 
-TEST(FdInStream, NonBlockingEmptyPipeReturnsToCheckpoint) {
+TEST(FdInStream, NonBlockingEmptyPipeReturnsToCheckpoint)
+{
   FdPair p(true);
   ASSERT_EQ(write(p.b.fd, "\x01\x02\x03", 3), 3);
   rdr::FdInStream in(p.a.fd);
@@ -84,7 +90,8 @@ TEST(FdInStream, NonBlockingEmptyPipeReturnsToCheckpoint) {
   EXPECT_EQ(in.readU32(), 0x02030405u);
 }
 
-TEST(FdInStream, BlockingModeWaitsAndTimesOut) {
+TEST(FdInStream, BlockingModeWaitsAndTimesOut)
+{
   FdPair p(true);
   rdr::FdInStream in(p.a.fd);
   in.setTimeout(20);
@@ -95,7 +102,8 @@ TEST(FdInStream, BlockingModeWaitsAndTimesOut) {
   EXPECT_THROW(in.readU8(), plat::TimedOut);
 }
 
-TEST(FdInStream, DescriptorAt1024CannotBeSelected) {
+TEST(FdInStream, DescriptorAt1024CannotBeSelected)
+{
   struct rlimit rl;
   ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &rl), 0);
   if (rl.rlim_cur <= 1024) {
@@ -118,7 +126,8 @@ TEST(FdInStream, DescriptorAt1024CannotBeSelected) {
   }
 }
 
-TEST(FdInStream, MoveTakesTheDescriptor) {
+TEST(FdInStream, MoveTakesTheDescriptor)
+{
   FdPair p(false);
   ASSERT_EQ(write(p.b.fd, "ab", 2), 2);
   rdr::FdInStream first(p.a.fd);
@@ -133,14 +142,16 @@ TEST(FdInStream, MoveTakesTheDescriptor) {
 
 struct RecordingCallback : rdr::FdOutStream::Callback {
   int attempts = 0, blocked = 0, shutdowns = 0;
-  void writeAttempted(rdr::FdOutStream*, bool b) override {
+  void writeAttempted(rdr::FdOutStream*, bool b) override
+  {
     attempts++;
     blocked += b;
   }
   void shutdownRequested(rdr::FdOutStream*) override { shutdowns++; }
 };
 
-TEST(FdOutStream, GrowsForASlowPeerThenDrains) {
+TEST(FdOutStream, GrowsForASlowPeerThenDrains)
+{
   FdPair s(true, true);
   rdr::FdOutStream out(s.a.fd);
   RecordingCallback cb;
@@ -151,7 +162,7 @@ TEST(FdOutStream, GrowsForASlowPeerThenDrains) {
   out.writeBytes(data.data(), data.size());
   EXPECT_GT(out.bufferSize(), 16384u);
   EXPECT_GT(cb.blocked, 0);
-  out.flush();  // does not wait
+  out.flush(); // does not wait
   EXPECT_GT(out.pendingBytes(), 0u);
   std::vector<uint8_t> got;
   while (got.size() < data.size()) {
@@ -163,28 +174,31 @@ TEST(FdOutStream, GrowsForASlowPeerThenDrains) {
   EXPECT_EQ(out.pendingBytes(), 0u);
 }
 
-TEST(FdOutStream, ShutdownOnlyWhenNothingPending) {
+TEST(FdOutStream, ShutdownOnlyWhenNothingPending)
+{
   FdPair s(true, true);
   RecordingCallback cb;
   {
     rdr::FdOutStream out(s.a.fd);
     out.setCallback(&cb);
     out.writeU32(0x61626364);
-    EXPECT_TRUE(out.shutdownWrite());  // pending: no shutdown yet
+    EXPECT_TRUE(out.shutdownWrite()); // pending: no shutdown yet
     out.flush();
     EXPECT_TRUE(out.shutdownWrite());
     EXPECT_EQ(cb.shutdowns, 2);
   }
   EXPECT_EQ(drain(s.b.fd), (std::vector<uint8_t>{'a', 'b', 'c', 'd'}));
   char c;
-  EXPECT_EQ(read(s.b.fd, &c, 1), 0);  // end of data after the shutdown
+  EXPECT_EQ(read(s.b.fd, &c, 1), 0); // end of data after the shutdown
 }
 
-TEST(FdOutStream, WriteErrorsThrownOrLogged) {
+TEST(FdOutStream, WriteErrorsThrownOrLogged)
+{
   // Restored only after out's destructor has retried the write.
   struct IgnoreSigpipe {
-    struct sigaction old, ign {};
-    IgnoreSigpipe() {
+    struct sigaction old, ign{};
+    IgnoreSigpipe()
+    {
       ign.sa_handler = SIG_IGN;
       sigaction(SIGPIPE, &ign, &old);
     }
@@ -204,16 +218,17 @@ TEST(FdOutStream, WriteErrorsThrownOrLogged) {
     EXPECT_EQ(strncmp(e.message(), "write: ", 7), 0) << e.message();
   }
   out.setThrowErrors(false);
-  out.lazyFlush(true);  // neither flag: the error is only logged
+  out.lazyFlush(true); // neither flag: the error is only logged
   EXPECT_EQ(out.pendingBytes(), 1u);
   EXPECT_EQ(cb.attempts, 0);
 }
 
-TEST(FdOutStream, WaitsAtTheMaximumForThePeer) {
+TEST(FdOutStream, WaitsAtTheMaximumForThePeer)
+{
   FdPair s(true, true);
   rdr::FdOutStream out(s.a.fd, 16384);
   auto data = rdrtest::pattern(1 << 20);
-  pid_t child = fork();  // the peer reads everything, slowly enough
+  pid_t child = fork(); // the peer reads everything, slowly enough
   ASSERT_GE(child, 0);
   if (child == 0) {
     s.a.reset();

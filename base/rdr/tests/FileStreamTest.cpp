@@ -15,7 +15,8 @@ namespace {
 
 struct TempFile {
   std::string path;
-  TempFile() {
+  TempFile()
+  {
     char name[] = "/tmp/rdr-file-test-XXXXXX";
     int fd = mkstemp(name);
     EXPECT_GE(fd, 0);
@@ -25,7 +26,8 @@ struct TempFile {
   ~TempFile() { unlink(path.c_str()); }
 };
 
-TEST(FileStreams, RoundTrip) {
+TEST(FileStreams, RoundTrip)
+{
   TempFile tmp;
   auto data = rdrtest::pattern(100000);
   {
@@ -34,7 +36,7 @@ TEST(FileStreams, RoundTrip) {
     out.writeBytes(data.data(), data.size());
     out.writeString("tail");
     EXPECT_EQ(out.length(), 4 + data.size() + 8);
-  }  // the destructor flushes
+  } // the destructor flushes
   for (int bufSize : {1, 2, 9, -1}) {
     rdr::FileInStream in(tmp.path.c_str(), plat::FilePtr::Read, 0, bufSize);
     EXPECT_EQ(in.readU32(), 0xfeedf00du);
@@ -50,13 +52,15 @@ TEST(FileStreams, RoundTrip) {
   }
 }
 
-TEST(FileOutStream, FullDiskFailsAtFlush) {
+TEST(FileOutStream, FullDiskFailsAtFlush)
+{
   if (access("/dev/full", W_OK) != 0)
     GTEST_SKIP() << "no /dev/full";
   rdr::FileOutStream out("/dev/full");
   out.writeBytes("abc", 3);
-  EXPECT_EQ(thrownMessage<plat::SystemException>([&] { out.flush(); })
-                .rfind("writing to file failed: ", 0),
+  EXPECT_EQ(thrownMessage<plat::SystemException>([&] {
+              out.flush();
+            }).rfind("writing to file failed: ", 0),
             0u);
 }
 

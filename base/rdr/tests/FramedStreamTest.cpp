@@ -11,12 +11,14 @@ using rdrtest::thrownMessage;
 
 namespace {
 
-std::vector<uint8_t> written(const rdr::MemOutStream& out) {
+std::vector<uint8_t> written(const rdr::MemOutStream& out)
+{
   return std::vector<uint8_t>(out.data(), out.data() + out.length());
 }
 
 // Writes one message of n pattern bytes through the framed writer.
-std::vector<uint8_t> framedMessage(size_t n) {
+std::vector<uint8_t> framedMessage(size_t n)
+{
   rdr::MemOutStream mem;
   rdr::OutStreamV4 out(&mem);
   auto data = rdrtest::pattern(n);
@@ -26,7 +28,8 @@ std::vector<uint8_t> framedMessage(size_t n) {
   return written(mem);
 }
 
-TEST(FramedOutStream, SmallEmptyAndFlushedMessages) {
+TEST(FramedOutStream, SmallEmptyAndFlushedMessages)
+{
   rdr::MemOutStream mem;
   rdr::OutStreamV4 out(&mem);
   out.startMsg();
@@ -37,12 +40,12 @@ TEST(FramedOutStream, SmallEmptyAndFlushedMessages) {
   out.startMsg();
   out.writeU16(0x4142);
   out.flush();
-  out.flush();  // an empty frame is dropped
+  out.flush(); // an empty frame is dropped
   out.writeU8(0x43);
   out.endMsg();
   EXPECT_EQ(written(mem),
-            (std::vector<uint8_t>{0x80, 5, 'h', 'e', 'l', 'l', 'o', 0x80, 0,
-                                  0, 2, 0x41, 0x42, 0x80, 1, 0x43}));
+            (std::vector<uint8_t>{0x80, 5, 'h', 'e', 'l', 'l', 'o', 0x80, 0, 0,
+                                  2, 0x41, 0x42, 0x80, 1, 0x43}));
   EXPECT_EQ(thrownMessage<rdr::FrameException>([&] { out.writeU8(1); }),
             "FramedOutStream::endFrame: not in frame");
   EXPECT_EQ(thrownMessage<rdr::FrameException>([&] { out.endMsg(); }),
@@ -52,22 +55,23 @@ TEST(FramedOutStream, SmallEmptyAndFlushedMessages) {
             "FramedOutStream::startMsg: already in msg");
 }
 
-TEST(FramedOutStream, BigMessageInPlace) {
+TEST(FramedOutStream, BigMessageInPlace)
+{
   rdr::MemOutStream mem(7);
   rdr::OutStreamV4 out(&mem);
   auto data = rdrtest::pattern(65536);
   out.startMsg();
   out.writeBytes(data.data(), 40000);
   for (size_t i = 40000; i < data.size(); i += 4)
-    out.writeU32(uint32_t(data[i] << 24 | data[i + 1] << 16 |
-                          data[i + 2] << 8 | data[i + 3]));
+    out.writeU32(uint32_t(data[i] << 24 | data[i + 1] << 16 | data[i + 2] << 8 |
+                          data[i + 3]));
   out.endMsg();
   auto v = written(mem);
   size_t total = 0, frames = 0;
   for (size_t i = 0; i + 1 < v.size(); frames++) {
     int len = ((v[i] & 0x7f) << 8) | v[i + 1];
     EXPECT_LE(len, 32766);
-    EXPECT_EQ((v[i] & 0x80) != 0, i + 2 + size_t(len) == v.size());  // last
+    EXPECT_EQ((v[i] & 0x80) != 0, i + 2 + size_t(len) == v.size()); // last
     total += size_t(len);
     i += 2 + size_t(len);
   }
@@ -75,9 +79,10 @@ TEST(FramedOutStream, BigMessageInPlace) {
   EXPECT_EQ(total, 65536u);
 }
 
-TEST(FramedInStream, ReadsFramesAndSkipsEmptyOnes) {
-  const uint8_t data[] = {0, 0, 0x80, 3, 'a', 'b', 'c', 0, 1, 'x',
-                          0x80, 1, 'y'};
+TEST(FramedInStream, ReadsFramesAndSkipsEmptyOnes)
+{
+  const uint8_t data[] = {0, 0, 0x80, 3,    'a', 'b', 'c',
+                          0, 1, 'x',  0x80, 1,   'y'};
   rdr::MemInStream mem(data, sizeof(data));
   rdr::InStreamV4 in(&mem);
   EXPECT_TRUE(in.startMsg());
@@ -89,11 +94,12 @@ TEST(FramedInStream, ReadsFramesAndSkipsEmptyOnes) {
   EXPECT_TRUE(in.startMsg());
   EXPECT_EQ(thrownMessage<rdr::FrameException>([&] { in.endMsg(); }),
             "FramedInStream::endMsg: data left in msg");
-  EXPECT_EQ(in.readU16(), 0x7879);  // spans two frames
+  EXPECT_EQ(in.readU16(), 0x7879); // spans two frames
   in.endMsg();
 }
 
-TEST(FramedInStream, BigMessageOneByteAtATime) {
+TEST(FramedInStream, BigMessageOneByteAtATime)
+{
   auto data = rdrtest::pattern(65536);
   auto wire = framedMessage(65536);
   for (int bufSize : {1, 2, 5, -1}) {
@@ -115,10 +121,11 @@ TEST(FramedInStream, BigMessageOneByteAtATime) {
   }
 }
 
-TEST(FramedInStream, NonBlockingSourceRetriesFromCheckpoint) {
+TEST(FramedInStream, NonBlockingSourceRetriesFromCheckpoint)
+{
   auto data = rdrtest::pattern(65536);
   auto wire = framedMessage(65536);
-  for (uint8_t b : {0x80, 4, 1, 2, 3, 4})  // a second, short message
+  for (uint8_t b : {0x80, 4, 1, 2, 3, 4}) // a second, short message
     wire.push_back(b);
   rdrtest::ChunkInStream src(wire, 1);
   src.setNonBlocking(true);
@@ -146,7 +153,8 @@ TEST(FramedInStream, NonBlockingSourceRetriesFromCheckpoint) {
   EXPECT_GT(blocks, 60000u);
 }
 
-TEST(FramedStreams, NestedFraming) {
+TEST(FramedStreams, NestedFraming)
+{
   rdr::MemOutStream mem;
   rdr::OutStreamV4 outer(&mem);
   rdr::OutStreamV4 inner(&outer);

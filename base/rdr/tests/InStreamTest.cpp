@@ -13,21 +13,26 @@ using rdrtest::thrownMessage;
 
 namespace {
 
-std::vector<uint8_t> bytes(const std::string& s) {
+std::vector<uint8_t> bytes(const std::string& s)
+{
   return std::vector<uint8_t>(s.begin(), s.end());
 }
 
 // Typed reads and readBytesPtr() across refills, for buffers of one byte, two,
 // an odd size and the default, fed in chunks that do not line up with them.
-TEST(InStream, ReadsAcrossRefills) {
-  std::vector<uint8_t> mixed;  // U8, U16, U32 items, so every reader splits
+TEST(InStream, ReadsAcrossRefills)
+{
+  std::vector<uint8_t> mixed; // U8, U16, U32 items, so every reader splits
   for (int i = 0; i < 40; i++)
     for (uint8_t b : {uint8_t(i), uint8_t(0x12), uint8_t(i), uint8_t(0xde),
                       uint8_t(0xad), uint8_t(0xbe), uint8_t(i)})
       mixed.push_back(b);
   auto data = rdrtest::pattern(1000);
-  const struct { int bufSize; size_t chunk; } cases[] = {
-      {1, 1}, {2, 1}, {2, 2}, {3, 2}, {7, 5}, {17, 13}, {-1, 3}, {-1, 100000}};
+  const struct {
+    int bufSize;
+    size_t chunk;
+  } cases[] = {{1, 1}, {2, 1},   {2, 2},  {3, 2},
+               {7, 5}, {17, 13}, {-1, 3}, {-1, 100000}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.bufSize << "/" << c.chunk);
     ChunkInStream in(mixed, c.chunk, c.bufSize);
@@ -53,7 +58,8 @@ TEST(InStream, ReadsAcrossRefills) {
 
 // Non-blocking retries from a checkpoint are covered with a real pipe in
 // FdStreamTest; here only a buffer holding nothing but checkpointed data.
-TEST(InStream, BufferFullOfCheckpointedData) {
+TEST(InStream, BufferFullOfCheckpointedData)
+{
   ChunkInStream in(rdrtest::pattern(10), 10, 4);
   in.setNonBlocking(true);
   in.skip(4);
@@ -61,7 +67,8 @@ TEST(InStream, BufferFullOfCheckpointedData) {
             "InStream overrun: buffer size exceeded");
 }
 
-TEST(MemInStream, RepositionItemsAndEnd) {
+TEST(MemInStream, RepositionItemsAndEnd)
+{
   const uint8_t data[] = {1, 2, 3, 4, 5, 6, 7};
   rdr::MemInStream in(data, sizeof(data));
   in.skip(2);
@@ -81,14 +88,15 @@ TEST(MemInStream, RepositionItemsAndEnd) {
             "End of in-memory input stream");
 }
 
-TEST(ReadLine, LineEndsNulRepairAndStreamEnd) {
+TEST(ReadLine, LineEndsNulRepairAndStreamEnd)
+{
   ChunkInStream in(bytes(std::string("a\r\nb\n\nc\rd", 9)), 2, 3);
   plat::DString line;
   bool nul = true;
   EXPECT_TRUE(in.readLine(line, 0, &nul));
   EXPECT_STREQ(line.c_str(), "a");
   EXPECT_FALSE(nul);
-  for (const char* expect : {"b", "", "cd"}) {  // the stream end ends "cd"
+  for (const char* expect : {"b", "", "cd"}) { // the stream end ends "cd"
     in.readLine(line);
     EXPECT_STREQ(line.c_str(), expect);
   }
@@ -102,7 +110,8 @@ TEST(ReadLine, LineEndsNulRepairAndStreamEnd) {
   EXPECT_STREQ(line.c_str(), "\xef\xbf\xbd(z");
 }
 
-TEST(ReadLine, LengthLimit) {
+TEST(ReadLine, LengthLimit)
+{
   for (int maxLen : {0, 5}) {
     size_t limit = maxLen ? size_t(maxLen) : 0x40000;
     ChunkInStream in(bytes(std::string(limit, 'p') + "\n" +
@@ -117,9 +126,10 @@ TEST(ReadLine, LengthLimit) {
   }
 }
 
-TEST(ReadString, LengthPrefixed) {
-  const uint8_t data[] = {2, 'h', 'i', 0, 0, 0, 3, 'a', 'b', 'c',
-                          0, 0, 1, 0, 'x'};
+TEST(ReadString, LengthPrefixed)
+{
+  const uint8_t data[] = {2,   'h', 'i', 0, 0, 0, 3,  'a',
+                          'b', 'c', 0,   0, 1, 0, 'x'};
   rdr::MemInStream in(data, sizeof(data));
   plat::DString s;
   in.readString8(s);
@@ -127,7 +137,7 @@ TEST(ReadString, LengthPrefixed) {
   in.readString32(s, 3);
   EXPECT_STREQ(s.c_str(), "abc");
   EXPECT_THROW(in.readString32(s, 255), rdr::StringTooLongException);
-  EXPECT_EQ(in.readU8(), 'x');  // the over-long string was skipped
+  EXPECT_EQ(in.readU8(), 'x'); // the over-long string was skipped
 }
 
 } // namespace

@@ -14,11 +14,13 @@ using rdrtest::thrownMessage;
 
 namespace {
 
-std::vector<uint8_t> bytesOf(const rdr::MemOutStream& out) {
+std::vector<uint8_t> bytesOf(const rdr::MemOutStream& out)
+{
   return std::vector<uint8_t>(out.data(), out.data() + out.length());
 }
 
-TEST(OutStream, TypedAndStringWrites) {
+TEST(OutStream, TypedAndStringWrites)
+{
   rdr::MemOutStream out(1);
   out.writeU8(1);
   out.writeU16(0x0203);
@@ -28,10 +30,11 @@ TEST(OutStream, TypedAndStringWrites) {
   out.writeString("abc", -1);
   out.writeString("ab\0cd", 5);
   EXPECT_EQ(bytesOf(out),
-            (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 0xff, 0xfe, 0, 0, 0, 0,
-                                  0, 3, 'a', 'b', 'c', 0, 0, 0, 2, 'a', 'b'}));
+            (std::vector<uint8_t>{1,    2,   3, 4, 5, 6, 7,   0xff,
+                                  0xfe, 0,   0, 0, 0, 0, 3,   'a',
+                                  'b',  'c', 0, 0, 0, 2, 'a', 'b'}));
 
-  rdr::MemOutStream out8;  // writeString8 cuts at 255 bytes
+  rdr::MemOutStream out8; // writeString8 cuts at 255 bytes
   std::string longText(300, 'x');
   longText[254] = 'y';
   out8.writeString8(longText.c_str());
@@ -40,7 +43,8 @@ TEST(OutStream, TypedAndStringWrites) {
   EXPECT_EQ(out8.data()[255], 'y');
 }
 
-TEST(OutStream, TextAppenders) {
+TEST(OutStream, TextAppenders)
+{
   rdr::MemOutStream out(4);
   out.appendText("ab");
   EXPECT_EQ(out.data()[2], 0);
@@ -56,21 +60,24 @@ TEST(OutStream, TextAppenders) {
             "Unicode out of range");
 }
 
-TEST(MemOutStream, MaximumSizeKeepsWhatItHad) {
+TEST(MemOutStream, MaximumSizeKeepsWhatItHad)
+{
   rdr::MemOutStream out(4, 10);
   out.writeBytes("01234567", 8);
-  EXPECT_EQ(thrownMessage<rdr::OutStreamFull>([&] { out.writeBytes("abc", 3); }),
-            "OutStream full");
+  EXPECT_EQ(
+      thrownMessage<rdr::OutStreamFull>([&] { out.writeBytes("abc", 3); }),
+      "OutStream full");
   EXPECT_EQ(out.length(), 8u);
   EXPECT_EQ(memcmp(out.data(), "01234567", 8), 0);
   out.writeBytes("89", 2);
   EXPECT_THROW(out.writeU8(1), rdr::OutStreamFull);
-  out.terminate();  // the terminator always fits, even at the maximum
+  out.terminate(); // the terminator always fits, even at the maximum
   EXPECT_EQ(out.length(), 11u);
   EXPECT_EQ(out.data()[10], 0);
 }
 
-TEST(MemOutStream, GrowthFromNothingAndHandOver) {
+TEST(MemOutStream, GrowthFromNothingAndHandOver)
+{
   rdr::MemOutStream out(0, 0);
   EXPECT_EQ(out.data(), nullptr);
   out.writeBytes("hello", 5);
@@ -91,10 +98,13 @@ TEST(MemOutStream, GrowthFromNothingAndHandOver) {
 
 // Every byte reaches the sink in order, for buffers of one byte, two, an odd
 // size and the default, with typed writes, big writes and flushes mixed in.
-TEST(BufferedOutStream, EveryByteReachesTheSinkInOrder) {
-  const struct { int bufSize, maxSize; size_t chunk; } cases[] = {
-      {1, 1, 1}, {2, 2, 1}, {5, 5, 3}, {1, 64, 7}, {-1, -1, 1000},
-      {-1, 0, 100000}};
+TEST(BufferedOutStream, EveryByteReachesTheSinkInOrder)
+{
+  const struct {
+    int bufSize, maxSize;
+    size_t chunk;
+  } cases[] = {{1, 1, 1},  {2, 2, 1},      {5, 5, 3},
+               {1, 64, 7}, {-1, -1, 1000}, {-1, 0, 100000}};
   auto data = rdrtest::pattern(70000);
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.bufSize << "/" << c.maxSize);
@@ -120,7 +130,8 @@ TEST(BufferedOutStream, EveryByteReachesTheSinkInOrder) {
   }
 }
 
-TEST(BufferedOutStream, GrowsWhileTheSinkIsBlocked) {
+TEST(BufferedOutStream, GrowsWhileTheSinkIsBlocked)
+{
   rdrtest::ChunkOutStream out(16384, 1 << 20, 1 << 20);
   out.blocked = true;
   auto data = rdrtest::pattern(100000);
@@ -147,7 +158,8 @@ TEST(BufferedOutStream, GrowsWhileTheSinkIsBlocked) {
   EXPECT_THROW(none.writeU8(1), rdr::OutStreamFull);
 }
 
-TEST(NullOutStream, CountsWithoutKeeping) {
+TEST(NullOutStream, CountsWithoutKeeping)
+{
   rdr::NullOutStream out;
   std::vector<uint8_t> big(5000, 1);
   out.writeBytes(big.data(), big.size());

@@ -19,12 +19,15 @@ class ChunkInStream : public rdr::BufferedNonBlockableInStream {
 public:
   ChunkInStream(std::vector<uint8_t> data, size_t chunk, int bufSize = -1)
       : BufferedNonBlockableInStream(bufSize), data_(std::move(data)),
-        chunk_(chunk), avail_(data_.size()) {}
+        chunk_(chunk), avail_(data_.size())
+  {
+  }
 
   void setAvailable(size_t n) { avail_ = std::min(n, data_.size()); }
 
 protected:
-  size_t fillBuffer(uint8_t* dest, size_t maxLen) override {
+  size_t fillBuffer(uint8_t* dest, size_t maxLen) override
+  {
     if (next_ == data_.size())
       throw rdr::EndOfStream("End of IO stream");
     size_t n = std::min({maxLen, chunk_, avail_ - next_});
@@ -45,13 +48,16 @@ private:
 class ChunkOutStream : public rdr::BufferedLazyOutStream {
 public:
   ChunkOutStream(int bufSize, int maxSize, size_t chunk)
-      : BufferedLazyOutStream(bufSize, maxSize), chunk_(chunk) {}
+      : BufferedLazyOutStream(bufSize, maxSize), chunk_(chunk)
+  {
+  }
 
   std::vector<uint8_t> sunk;
   bool blocked = false;
 
 protected:
-  size_t writeBuffer(const uint8_t* data, size_t len, bool wait) override {
+  size_t writeBuffer(const uint8_t* data, size_t len, bool wait) override
+  {
     if (blocked && !wait)
       return 0;
     size_t n = std::min(len, chunk_);
@@ -64,7 +70,8 @@ private:
 };
 
 // Runs f, which must throw E; returns the message (empty when it did not).
-template <class E, class F> std::string thrownMessage(F f) {
+template <class E, class F> std::string thrownMessage(F f)
+{
   try {
     f();
   } catch (E& e) {
@@ -73,7 +80,8 @@ template <class E, class F> std::string thrownMessage(F f) {
   return "<nothing thrown>";
 }
 
-inline std::vector<uint8_t> pattern(size_t n) {
+inline std::vector<uint8_t> pattern(size_t n)
+{
   std::vector<uint8_t> v(n);
   for (size_t i = 0; i < n; i++)
     v[i] = uint8_t(i * 7 + i / 251);

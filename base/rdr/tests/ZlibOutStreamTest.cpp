@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-
 using rdrtest::thrownMessage;
 
 namespace {
 
 // Inflates all of data (a sync-flushed stream need not be finished).
-std::vector<uint8_t> inflateAll(const uint8_t* data, size_t len, bool raw) {
+std::vector<uint8_t> inflateAll(const uint8_t* data, size_t len, bool raw)
+{
   z_stream zs{};
   EXPECT_EQ(inflateInit2(&zs, raw ? -15 : 15), Z_OK);
   std::vector<uint8_t> out;
@@ -35,12 +35,13 @@ std::vector<uint8_t> inflateAll(const uint8_t* data, size_t len, bool raw) {
 
 // A sync flush makes everything written inflatable, for zlib and raw
 // streams and buffers from the smallest to the default.
-TEST(ZlibOutStream, SyncFlushInflatesToWhatWasWritten) {
+TEST(ZlibOutStream, SyncFlushInflatesToWhatWasWritten)
+{
   auto noise = rdrtest::pattern(50000);
   for (int bufSize : {6, 7, 64, 0}) {
     for (bool raw : {false, true}) {
       SCOPED_TRACE(testing::Message() << bufSize << (raw ? " raw" : ""));
-      rdr::MemOutStream mem(1);  // small, so that output room runs short too
+      rdr::MemOutStream mem(1); // small, so that output room runs short too
       rdr::ZlibOutStream z(&mem, bufSize, 6, raw);
       std::vector<uint8_t> expect;
       for (int i = 0; i < 300; i++) {
@@ -64,11 +65,12 @@ TEST(ZlibOutStream, SyncFlushInflatesToWhatWasWritten) {
   }
 }
 
-TEST(ZlibOutStream, RepeatedFlushEmitsNothing) {
+TEST(ZlibOutStream, RepeatedFlushEmitsNothing)
+{
   rdr::MemOutStream mem;
   rdr::ZlibOutStream z(&mem, 0, -1, true);
   z.flush();
-  EXPECT_EQ(mem.length(), 0u);  // nothing written since construction
+  EXPECT_EQ(mem.length(), 0u); // nothing written since construction
   z.writeBytes("hello", 5);
   z.flush();
   size_t once = mem.length();
@@ -83,7 +85,8 @@ TEST(ZlibOutStream, RepeatedFlushEmitsNothing) {
             (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));
 }
 
-TEST(ZlibOutStream, ResetStartsANewStream) {
+TEST(ZlibOutStream, ResetStartsANewStream)
+{
   rdr::MemOutStream first, second;
   rdr::ZlibOutStream z(&first);
   z.writeBytes("abc", 3);
@@ -108,9 +111,10 @@ TEST(ZlibOutStream, ResetStartsANewStream) {
             (std::vector<uint8_t>{'k', 'e', 'p', 't'}));
 }
 
-TEST(ZlibOutStream, Failures) {
+TEST(ZlibOutStream, Failures)
+{
   rdr::ZlibOutStream z(nullptr, 8);
-  z.writeBytes("12345678", 8);  // fits: nothing is compressed yet
+  z.writeBytes("12345678", 8); // fits: nothing is compressed yet
   EXPECT_EQ(thrownMessage<plat::Exception>([&] { z.writeU8(9); }),
             "ZlibOutStream: no underlying stream");
   rdr::MemOutStream mem;
@@ -122,11 +126,12 @@ TEST(ZlibOutStream, Failures) {
             "ZlibOutStream: deflateInit failed");
 }
 
-TEST(ZlibOutStream, StackedSpaceHalves) {
+TEST(ZlibOutStream, StackedSpaceHalves)
+{
   rdr::MemOutStream mem(16, 1000);
   rdr::ZlibOutStream inner(&mem);
   rdr::ZlibOutStream outer(&inner);
-  EXPECT_EQ(outer.spaceAvailable(), 250u);  // each level may double it
+  EXPECT_EQ(outer.spaceAvailable(), 250u); // each level may double it
   EXPECT_EQ(outer.bottomStream(), &mem);
   outer.writeBytes("stacked", 7);
   outer.flush();

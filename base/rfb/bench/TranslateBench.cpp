@@ -11,7 +11,8 @@ using namespace rfb;
 
 namespace {
 
-PixelFormat rgbBytes24() {
+PixelFormat rgbBytes24()
+{
   PixelFormat pf = PixelFormat::bgr888();
   pf.bpp = 24;
   pf.makeNativeEndian();
@@ -20,8 +21,8 @@ PixelFormat rgbBytes24() {
 
 // Translates a whole A4-at-150-dpi-sized page (1240 x 1754) in 64-pixel
 // bands, the way the encoder pulls tiles, and counts output bytes.
-void run(benchmark::State& state, const PixelFormat& in,
-         const PixelFormat& out) {
+void run(benchmark::State& state, const PixelFormat& in, const PixelFormat& out)
+{
   const int w = 1240, h = 1754, tile = 64;
   std::vector<uint8_t> page(size_t(w) * h * (in.bpp / 8) + 1);
   for (size_t i = 0; i < page.size(); i++)
@@ -44,17 +45,20 @@ void run(benchmark::State& state, const PixelFormat& in,
   state.SetBytesProcessed(int64_t(state.iterations()) * w * h * (out.bpp / 8));
 }
 
-void BM_Raster24ToRgb888(benchmark::State& state) {
+void BM_Raster24ToRgb888(benchmark::State& state)
+{
   run(state, rgbBytes24(), PixelFormat::nativeRgb888());
 }
 BENCHMARK(BM_Raster24ToRgb888)->Unit(benchmark::kMillisecond);
 
-void BM_Rgb565ToRgb888Tables(benchmark::State& state) {
+void BM_Rgb565ToRgb888Tables(benchmark::State& state)
+{
   run(state, PixelFormat::rgb565(), PixelFormat::nativeRgb888());
 }
 BENCHMARK(BM_Rgb565ToRgb888Tables)->Unit(benchmark::kMillisecond);
 
-void BM_Rgb888Copy(benchmark::State& state) {
+void BM_Rgb888Copy(benchmark::State& state)
+{
   run(state, PixelFormat::nativeRgb888(), PixelFormat::nativeRgb888());
 }
 BENCHMARK(BM_Rgb888Copy)->Unit(benchmark::kMillisecond);

@@ -15,7 +15,8 @@ using namespace rfb;
 
 namespace {
 
-std::string assertionText(const std::function<void()>& f) {
+std::string assertionText(const std::function<void()>& f)
+{
   try {
     f();
   } catch (const plat::AssertionFail& e) {
@@ -26,17 +27,20 @@ std::string assertionText(const std::function<void()>& f) {
 
 } // namespace
 
-TEST(Rect, IntersectAndRegionRoundTrip) {
-  EXPECT_EQ(Rect(0, 0, 10, 10).intersect(Rect(5, 5, 20, 20)), Rect(5, 5, 10, 10));
+TEST(Rect, IntersectAndRegionRoundTrip)
+{
+  EXPECT_EQ(Rect(0, 0, 10, 10).intersect(Rect(5, 5, 20, 20)),
+            Rect(5, 5, 10, 10));
   Rect apart = Rect(0, 0, 10, 10).intersect(Rect(20, 30, 40, 50));
   EXPECT_TRUE(apart.isEmpty());
-  EXPECT_EQ(apart.tl, apart.br);      // empty result never crosses over
+  EXPECT_EQ(apart.tl, apart.br); // empty result never crosses over
   EXPECT_EQ(Rect(RgnRect(Rect(-5, 0, 32767, 100))), Rect(-5, 0, 32767, 100));
   EXPECT_EQ(Rect(RgnRect(Rect(0, -40000, 40000, 10))),
             Rect(0, -32768, 32767, 10));
 }
 
-TEST(FullFramePixelBuffer, AddressingAtNonZeroOrigin) {
+TEST(FullFramePixelBuffer, AddressingAtNonZeroOrigin)
+{
   std::vector<uint8_t> mem(4 * 20 * 10);
   FullFramePixelBuffer pb(PixelFormat::rgb888(), Rect(100, 50, 110, 60),
                           nullptr, mem.data(), 20);
@@ -49,9 +53,8 @@ TEST(FullFramePixelBuffer, AddressingAtNonZeroOrigin) {
   // Empty requests are not checked, wherever they are.
   EXPECT_EQ(pb.getPixelsRW(Rect(500, 500, 500, 600), &stride), nullptr);
 
-  std::string msg = assertionText([&] {
-    pb.getPixelsRW(Rect(105, 55, 111, 56), &stride);
-  });
+  std::string msg =
+      assertionText([&] { pb.getPixelsRW(Rect(105, 55, 111, 56), &stride); });
   EXPECT_NE(msg.find("'rect.encloses(r)'"), std::string::npos) << msg;
   EXPECT_NE(msg.find(": getPixelsRW out of bounds: 105,55 to 111,56 outside "
                      "100,50 to 110,60"),
@@ -66,12 +69,13 @@ TEST(FullFramePixelBuffer, AddressingAtNonZeroOrigin) {
   EXPECT_EQ(pb.getPixel(105, 51), 0xabcdefu);
 }
 
-TEST(FullFramePixelBuffer, PixelAccessBySize) {
+TEST(FullFramePixelBuffer, PixelAccessBySize)
+{
   uint8_t mem[3 * 4] = {};
   PixelFormat pf24(24, 24, false, true, 255, 255, 255, 0, 8, 16);
   FullFramePixelBuffer pb(pf24, Rect(0, 0, 4, 1), nullptr, mem);
   pb.setPixel(1, 0, 0x112233);
-  EXPECT_EQ(mem[3], 0x33);            // least significant byte first
+  EXPECT_EQ(mem[3], 0x33); // least significant byte first
   EXPECT_EQ(mem[5], 0x11);
   EXPECT_EQ(pb.getPixel(1, 0), 0x112233u);
 
@@ -82,7 +86,8 @@ TEST(FullFramePixelBuffer, PixelAccessBySize) {
   EXPECT_EQ(mem16[2], 0xf81f);
 }
 
-TEST(PixelBuffer, GetImagePacksRows) {
+TEST(PixelBuffer, GetImagePacksRows)
+{
   uint32_t mem[5 * 4];
   for (int i = 0; i < 20; i++)
     mem[i] = 0x1000u + i;
@@ -93,7 +98,7 @@ TEST(PixelBuffer, GetImagePacksRows) {
   pb.getImage(out, Rect(11, 12, 14, 14));
   const uint32_t expect[6] = {0x100b, 0x100c, 0x100d, 0x1010, 0x1011, 0x1012};
   EXPECT_EQ(0, memcmp(out, expect, sizeof(expect)));
-  EXPECT_EQ(out[6], 0xdeadbeefu);     // exactly 24 bytes written
+  EXPECT_EQ(out[6], 0xdeadbeefu); // exactly 24 bytes written
 
   uint32_t wide[2 * 4] = {};
   pb.getImage(wide, Rect(10, 10, 12, 12), 4);
@@ -101,9 +106,10 @@ TEST(PixelBuffer, GetImagePacksRows) {
   EXPECT_EQ(wide[2], 0u);
 }
 
-TEST(WritablePixelBuffer, Drawing) {
+TEST(WritablePixelBuffer, Drawing)
+{
   ManagedPixelBuffer pb(PixelFormat::rgb222(), 8, 6);
-  pb.fillRect(Rect(-3, -3, 2, 2), 9);          // clipped to the buffer
+  pb.fillRect(Rect(-3, -3, 2, 2), 9); // clipped to the buffer
   EXPECT_EQ(pb.getPixel(1, 1), 9u);
   EXPECT_EQ(pb.getPixel(2, 1), 0u);
 
@@ -117,7 +123,7 @@ TEST(WritablePixelBuffer, Drawing) {
     }
 
   pb.fillRect(pb.getRect(), 0);
-  pb.drawLine(Point(-2, -1), Point(9, 4), 7);  // ends outside, clipped
+  pb.drawLine(Point(-2, -1), Point(9, 4), 7); // ends outside, clipped
   // One pixel per column, within half a pixel of the ideal line.
   for (int x = 0; x < 8; x++) {
     int count = 0, at = -1;
@@ -132,7 +138,8 @@ TEST(WritablePixelBuffer, Drawing) {
   }
 }
 
-TEST(ManagedPixelBuffer, ResizeAndFormat) {
+TEST(ManagedPixelBuffer, ResizeAndFormat)
+{
   ManagedPixelBuffer pb(PixelFormat::rgb888(), 4, 3);
   EXPECT_EQ(pb.capacity(), 48u);
   pb.setPixel(1, 1, 0x123456);
@@ -157,11 +164,12 @@ TEST(ManagedPixelBuffer, ResizeAndFormat) {
   EXPECT_EQ(pb.getPixelsR(Rect(0, 0, 0, 0), nullptr), nullptr);
 }
 
-TEST(ManagedPixelBuffer, GrowthBeyond16BitCoordinatesFails) {
+TEST(ManagedPixelBuffer, GrowthBeyond16BitCoordinatesFails)
+{
   ManagedPixelBuffer pb(PixelFormat::rgb222(), 4, 4);
   std::string msg = assertionText([&] { pb.setSize(40000, 1); });
   EXPECT_NE(msg.find("'Rect(RgnRect(rect)) == rect'"), std::string::npos)
       << msg;
-  EXPECT_EQ(pb.getRect(), Rect(0, 0, 4, 4));  // old state kept
+  EXPECT_EQ(pb.getRect(), Rect(0, 0, 4, 4)); // old state kept
   EXPECT_EQ(pb.capacity(), 16u);
 }

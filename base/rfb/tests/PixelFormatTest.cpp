@@ -11,7 +11,8 @@ using rfb::PixelFormat;
 
 namespace {
 
-PixelFormat viaWire(const uint8_t (&bytes)[16]) {
+PixelFormat viaWire(const uint8_t (&bytes)[16])
+{
   rdr::MemInStream is(bytes, sizeof(bytes));
   PixelFormat pf;
   pf.read(is);
@@ -20,8 +21,10 @@ PixelFormat viaWire(const uint8_t (&bytes)[16]) {
 
 } // namespace
 
-TEST(PixelFormat, Validity) {
-  EXPECT_TRUE(PixelFormat(24, 24, false, true, 255, 255, 255, 0, 8, 16).isValid());
+TEST(PixelFormat, Validity)
+{
+  EXPECT_TRUE(
+      PixelFormat(24, 24, false, true, 255, 255, 255, 0, 8, 16).isValid());
   EXPECT_FALSE(PixelFormat(12, 12, false, true, 15, 15, 15, 0, 4, 8).isValid());
   EXPECT_FALSE(PixelFormat(8, 0, false, true, 7, 7, 3, 0, 3, 6).isValid());
   EXPECT_FALSE(PixelFormat(16, 9, false, false, 0, 0, 0, 0, 0, 0).isValid());
@@ -30,7 +33,8 @@ TEST(PixelFormat, Validity) {
   EXPECT_TRUE(PixelFormat(8, 8, false, true, 0x81, 1, 1, 0, 6, 7).isValid());
 }
 
-TEST(PixelFormat, EqualityIgnoresByteOrderOnlyAt8bpp) {
+TEST(PixelFormat, EqualityIgnoresByteOrderOnlyAt8bpp)
+{
   PixelFormat a8 = PixelFormat::rgb222(), b8 = a8;
   b8.bigEndian = true;
   EXPECT_EQ(a8, b8);
@@ -47,7 +51,8 @@ TEST(PixelFormat, EqualityIgnoresByteOrderOnlyAt8bpp) {
   EXPECT_NE(withAlpha, PixelFormat::rgb888());
 }
 
-TEST(PixelFormat, MakeNativeEndian) {
+TEST(PixelFormat, MakeNativeEndian)
+{
   // Big-endian bytes in memory: pad, red, green, blue. Read little-endian,
   // red sits in byte 1.
   PixelFormat be(32, 24, true, true, 255, 255, 255, 16, 8, 0);
@@ -72,12 +77,13 @@ TEST(PixelFormat, MakeNativeEndian) {
   EXPECT_EQ(be565, before);
 }
 
-TEST(PixelFormat, WireFormRoundTripAndAlphaRule) {
+TEST(PixelFormat, WireFormRoundTripAndAlphaRule)
+{
   rdr::MemOutStream os;
   PixelFormat::argb8888().write(os);
   ASSERT_EQ(os.length(), 16u);
-  const uint8_t expect[16] = {32, 32, 0, 1, 0, 255, 0, 255, 0, 255,
-                              16, 8,  0, 24, 0, 255};
+  const uint8_t expect[16] = {32, 32,  0,  1, 0, 255, 0, 255,
+                              0,  255, 16, 8, 0, 24,  0, 255};
   EXPECT_EQ(0, memcmp(os.data(), expect, 16));
   EXPECT_EQ(viaWire(expect), PixelFormat::argb8888());
   EXPECT_EQ(viaWire(expect).alphaShift, 24);
@@ -86,7 +92,7 @@ TEST(PixelFormat, WireFormRoundTripAndAlphaRule) {
   uint8_t d24[16];
   memcpy(d24, expect, 16);
   d24[1] = 24;
-  d24[2] = 7;              // any non-zero byte means true
+  d24[2] = 7; // any non-zero byte means true
   PixelFormat pf = viaWire(d24);
   EXPECT_EQ(pf.alphaMax, 0);
   EXPECT_EQ(pf.alphaShift, 0);
@@ -94,12 +100,17 @@ TEST(PixelFormat, WireFormRoundTripAndAlphaRule) {
   EXPECT_EQ(pf.redShift, 16);
 }
 
-TEST(PixelFormat, ParseNames) {
+TEST(PixelFormat, ParseNames)
+{
   PixelFormat pf;
-  const struct { const char* name; PixelFormat expect; } good[] = {
-      {"rgb565", PixelFormat::rgb565()}, {"BGR233", PixelFormat()},
-      {"RGB888", PixelFormat::rgb888()}, {"pal8", PixelFormat::colourMap8()},
-      {"rgb555", PixelFormat::rgb555()}};
+  const struct {
+    const char* name;
+    PixelFormat expect;
+  } good[] = {{"rgb565", PixelFormat::rgb565()},
+              {"BGR233", PixelFormat()},
+              {"RGB888", PixelFormat::rgb888()},
+              {"pal8", PixelFormat::colourMap8()},
+              {"rgb555", PixelFormat::rgb555()}};
   for (const auto& g : good) {
     ASSERT_TRUE(pf.parse(g.name)) << g.name;
     EXPECT_EQ(pf, g.expect) << g.name;
@@ -113,18 +124,23 @@ TEST(PixelFormat, ParseNames) {
   }
   EXPECT_FALSE(pf.parse("pal9"));
   EXPECT_FALSE(pf.parse("pal"));
-  EXPECT_FALSE(pf.trueColour);   // set by the prefix test before failing
+  EXPECT_FALSE(pf.trueColour); // set by the prefix test before failing
   EXPECT_EQ(pf.bpp, 16);
 }
 
-TEST(PixelFormat, Print) {
-  const struct { PixelFormat pf; const char* text; } cases[] = {
+TEST(PixelFormat, Print)
+{
+  const struct {
+    PixelFormat pf;
+    const char* text;
+  } cases[] = {
       {PixelFormat::rgb888(), "depth 24 (32 bpp) little-endian rgb888"},
       {PixelFormat::rgb565(), "depth 16 (16 bpp) little-endian rgb565"},
       {PixelFormat::colourMap8(), "depth 8 (8 bpp) colour-map"},
       {PixelFormat(), "depth 8 (8 bpp) bgr233"},
       {PixelFormat::argb8888(), "depth 32 (32 bpp) little-endian argb8888"},
-      {PixelFormat::nativeAbgr8888(), "depth 32 (32 bpp) little-endian abgr8888"},
+      {PixelFormat::nativeAbgr8888(),
+       "depth 32 (32 bpp) little-endian abgr8888"},
       {PixelFormat(32, 32, true, true, 255, 255, 255, 24, 16, 8, 255, 0),
        "depth 32 (32 bpp) big-endian rgba8888"},
       {PixelFormat(16, 16, false, true, 15, 15, 15, 4, 8, 12, 15, 0),

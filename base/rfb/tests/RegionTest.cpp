@@ -6,16 +6,17 @@
 
 using namespace rfb;
 
-TEST(Region, WrapperKeepsBandOrderAndOwnership) {
+TEST(Region, WrapperKeepsBandOrderAndOwnership)
+{
   Region update(Rect(0, 0, 100, 100));
   Region done(Rect(0, 0, 64, 64));
   Region left = update.subtract(done);
   std::vector<Rect> rects;
   left.getRects(&rects);
-  EXPECT_EQ(rects, (std::vector<Rect>{Rect(64, 0, 100, 64),
-                                      Rect(0, 64, 100, 100)}));
+  EXPECT_EQ(rects,
+            (std::vector<Rect>{Rect(64, 0, 100, 64), Rect(0, 64, 100, 100)}));
 
-  Region copy(left);              // independent copy
+  Region copy(left); // independent copy
   copy.assignUnion(done);
   EXPECT_EQ(copy, update);
   EXPECT_EQ(left.numRects(), 2);

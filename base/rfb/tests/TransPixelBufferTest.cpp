@@ -16,7 +16,8 @@ using namespace rfb;
 namespace {
 
 // The raster reader's page format: red, green, blue as consecutive bytes.
-PixelFormat rgbBytes24() {
+PixelFormat rgbBytes24()
+{
   PixelFormat pf = PixelFormat::bgr888();
   pf.bpp = 24;
   pf.makeNativeEndian();
@@ -24,7 +25,8 @@ PixelFormat rgbBytes24() {
 }
 
 // Reads one pixel of any size from translated output, as getPixel would.
-uint32_t pixelAt(const uint8_t* p, int bytes) {
+uint32_t pixelAt(const uint8_t* p, int bytes)
+{
   uint32_t v = 0;
   for (int i = bytes - 1; i >= 0; i--)
     v = v << 8 | p[i];
@@ -33,7 +35,8 @@ uint32_t pixelAt(const uint8_t* p, int bytes) {
 
 } // namespace
 
-TEST(TransPixelBuffer, SameFormatReadsSourceDirectly) {
+TEST(TransPixelBuffer, SameFormatReadsSourceDirectly)
+{
   ManagedPixelBuffer src(PixelFormat::rgb565(), 8, 8);
   TransPixelBuffer tpb;
   tpb.setPF(PixelFormat::rgb565());
@@ -49,7 +52,8 @@ TEST(TransPixelBuffer, SameFormatReadsSourceDirectly) {
   EXPECT_TRUE(tpb.getRect().isEmpty());
 }
 
-TEST(TransPixelBuffer, RasterBytesBecomeNativeRgb888) {
+TEST(TransPixelBuffer, RasterBytesBecomeNativeRgb888)
+{
   // Odd width and an offset start make rows and the 4-pixel blocks
   // unaligned. (Every channel of every size pair is checked below.)
   const int w = 7, h = 3;
@@ -79,7 +83,8 @@ TEST(TransPixelBuffer, RasterBytesBecomeNativeRgb888) {
   EXPECT_EQ(v, out[2 * w + 3]);
 }
 
-TEST(TransPixelBuffer, SinglePixelConversions) {
+TEST(TransPixelBuffer, SinglePixelConversions)
+{
   const struct {
     PixelFormat from, to;
     uint8_t in[8];
@@ -87,11 +92,17 @@ TEST(TransPixelBuffer, SinglePixelConversions) {
     uint32_t out[2];
   } cases[] = {
       // Alpha travels with the channel swap.
-      {PixelFormat::argb8888(), PixelFormat::nativeAbgr8888(),
-       {0x33, 0x22, 0x11, 0x80}, 1, {0x80332211u}},
+      {PixelFormat::argb8888(),
+       PixelFormat::nativeAbgr8888(),
+       {0x33, 0x22, 0x11, 0x80},
+       1,
+       {0x80332211u}},
       // Five-bit channels scale to eight bits with rounding.
-      {PixelFormat::rgb555(), PixelFormat::rgb888(),
-       {0x00, 0x7e, 0x1f, 0x04}, 2, {255u << 16 | 132u << 8, 8u << 16 | 255u}},
+      {PixelFormat::rgb555(),
+       PixelFormat::rgb888(),
+       {0x00, 0x7e, 0x1f, 0x04},
+       2,
+       {255u << 16 | 132u << 8, 8u << 16 | 255u}},
   };
   for (const auto& c : cases) {
     uint8_t mem[8];
@@ -107,10 +118,14 @@ TEST(TransPixelBuffer, SinglePixelConversions) {
   }
 }
 
-TEST(TransPixelBuffer, EveryPairOfSizesAgreesWithChannelDefinition) {
+TEST(TransPixelBuffer, EveryPairOfSizesAgreesWithChannelDefinition)
+{
   PixelFormat formats[] = {
-      PixelFormat::rgb222(), PixelFormat::rgb565(), rgbBytes24(),
-      PixelFormat::rgb888(), PixelFormat(16, 16, true, true, 31, 63, 31, 0, 5, 11),
+      PixelFormat::rgb222(),
+      PixelFormat::rgb565(),
+      rgbBytes24(),
+      PixelFormat::rgb888(),
+      PixelFormat(16, 16, true, true, 31, 63, 31, 0, 5, 11),
       PixelFormat(32, 24, true, true, 255, 255, 255, 8, 16, 24)};
   std::mt19937 rng(7);
   for (const PixelFormat& in : formats)
@@ -140,12 +155,17 @@ TEST(TransPixelBuffer, EveryPairOfSizesAgreesWithChannelDefinition) {
         uint32_t ip = pixelAt(&inMem[i * inB], inB);
         uint32_t op = pixelAt(&outMem[i * outB], outB);
         if (out.bigEndian && outB > 1)
-          op = outB == 2 ? __builtin_bswap16(uint16_t(op)) : __builtin_bswap32(op);
+          op = outB == 2 ? __builtin_bswap16(uint16_t(op))
+                         : __builtin_bswap32(op);
         // Compare at the narrower of the two channel widths.
         auto check = [&](int inMax, int inShift, int outMax, int outShift) {
           int maxBoth = inMax < outMax ? inMax : outMax;
-          int vi = int(((ip >> inShift) & unsigned(inMax)) * maxBoth * 2 + inMax) / (2 * inMax);
-          int vo = int(((op >> outShift) & unsigned(outMax)) * maxBoth * 2 + outMax) / (2 * outMax);
+          int vi =
+              int(((ip >> inShift) & unsigned(inMax)) * maxBoth * 2 + inMax) /
+              (2 * inMax);
+          int vo = int(((op >> outShift) & unsigned(outMax)) * maxBoth * 2 +
+                       outMax) /
+                   (2 * outMax);
           EXPECT_EQ(vi, vo) << a << " -> " << b << " pixel " << i;
         };
         check(nin.redMax, nin.redShift, out.redMax, out.redShift);
@@ -155,7 +175,8 @@ TEST(TransPixelBuffer, EveryPairOfSizesAgreesWithChannelDefinition) {
     }
 }
 
-TEST(TransPixelBuffer, ColourCubeOutput) {
+TEST(TransPixelBuffer, ColourCubeOutput)
+{
   uint32_t pix[3] = {0x000000, 0xffffff, 0xff8000};
   FullFramePixelBuffer src(PixelFormat::rgb888(), Rect(0, 0, 3, 1), nullptr,
                            reinterpret_cast<uint8_t*>(pix));
@@ -180,7 +201,10 @@ TEST(TransPixelBuffer, ColourCubeOutput) {
 
   // A caller's map must be a cube.
   struct Flat : ColourMap {
-    void lookup(int, int* r, int* g, int* b) const override { *r = *g = *b = 0; }
+    void lookup(int, int* r, int* g, int* b) const override
+    {
+      *r = *g = *b = 0;
+    }
   } flat;
   EXPECT_THROW(tpb.setColourMap(&flat), plat::AssertionFail);
 

@@ -18,7 +18,11 @@ namespace {
 // produces it.
 class Stream {
 public:
-  Stream() { memset(&zs_, 0, sizeof(zs_)); deflateInit(&zs_, Z_DEFAULT_COMPRESSION); }
+  Stream()
+  {
+    memset(&zs_, 0, sizeof(zs_));
+    deflateInit(&zs_, Z_DEFAULT_COMPRESSION);
+  }
   ~Stream() { deflateEnd(&zs_); }
 
   // Decodes raw tiles for rect into out, a buffer of stride pixels a row.
@@ -33,8 +37,8 @@ public:
     zs_.avail_out = uInt(z.size());
     EXPECT_EQ(deflate(&zs_, Z_SYNC_FLUSH), Z_OK);
     z.resize(z.size() - zs_.avail_out);
-    dec.decodeRect(rect, z.data(), z.size(), pf, reinterpret_cast<uint8_t*>(out),
-                   stride);
+    dec.decodeRect(rect, z.data(), z.size(), pf,
+                   reinterpret_cast<uint8_t*>(out), stride);
   }
 
   ZRLEDecoder dec;
@@ -70,21 +74,25 @@ const uint32_t A = 0x00112233, B = 0x00aabbcc, C = 0x00010203;
 
 } // namespace
 
-TEST(ZRLEDecoder, SubencodingsOfOneTile) {
+TEST(ZRLEDecoder, SubencodingsOfOneTile)
+{
   EXPECT_EQ(decode32({0, CA, CB, CC, CA}, 2, 2), (V{A, B, C, A})); // raw
   EXPECT_EQ(decode32({1, CB}, 3, 2), V(6, B));                     // solid
   // Packed, 1 bit, rows of 3 padded to a byte: 101, 010.
   EXPECT_EQ(decode32({2, CA, CB, 0xa0, 0x40}, 3, 2), (V{B, A, B, A, B, A}));
   // Packed, 2 bits: 2 1 0 / 0 0 2; 4 bits, five colours: 4 0 / 3 1.
   EXPECT_EQ(decode32({3, CA, CB, CC, 0x90, 0x08}, 3, 2), (V{C, B, A, A, A, C}));
-  EXPECT_EQ(decode32({5, CA, CA, CB, CB, CC, 0x40, 0x31}, 2, 2), (V{C, A, B, A}));
+  EXPECT_EQ(decode32({5, CA, CA, CB, CB, CC, 0x40, 0x31}, 2, 2),
+            (V{C, A, B, A}));
   // Plain RLE: a run of 3 across the row end, then 1; palette RLE: single,
   // pair, run of 3 (code 2).
   EXPECT_EQ(decode32({128, CA, 2, CB, 0}, 2, 2), (V{A, A, A, B}));
-  EXPECT_EQ(decode32({130, CA, CB, 0, 1, 1, 128, 2}, 3, 2), (V{A, B, B, A, A, A}));
+  EXPECT_EQ(decode32({130, CA, CB, 0, 1, 1, 128, 2}, 3, 2),
+            (V{A, B, B, A, A, A}));
 }
 
-TEST(ZRLEDecoder, RunLengthsSumTheirBytes) {
+TEST(ZRLEDecoder, RunLengthsSumTheirBytes)
+{
   // 255, 0 is a run of 256; 255, 254 a run of 510; the tile is 64 x 64.
   Bytes t = {128, CA, 255, 0, CB, 255, 254, CC};
   int rest = 4096 - 256 - 510 - 1;
@@ -92,10 +100,12 @@ TEST(ZRLEDecoder, RunLengthsSumTheirBytes) {
     t.push_back(255);
   t.push_back(uint8_t(rest));
   V px = decode32(t, 64, 64);
-  EXPECT_EQ((V{px[255], px[256], px[765], px[766], px[4095]}), (V{A, B, B, C, C}));
+  EXPECT_EQ((V{px[255], px[256], px[765], px[766], px[4095]}),
+            (V{A, B, B, C, C}));
 }
 
-TEST(ZRLEDecoder, TilesAndStreamContinueAcrossRectangles) {
+TEST(ZRLEDecoder, TilesAndStreamContinueAcrossRectangles)
+{
   // 65 x 2: a 64-wide tile and a 1-wide one; then a second rectangle
   // continuing the same zlib stream.
   Stream s;
@@ -108,7 +118,8 @@ TEST(ZRLEDecoder, TilesAndStreamContinueAcrossRectangles) {
   EXPECT_EQ(one, C);
 }
 
-TEST(ZRLEDecoder, CPixelSizeFollowsTheFormat) {
+TEST(ZRLEDecoder, CPixelSizeFollowsTheFormat)
+{
   // Big-endian rgb888: the least significant three bytes are the last
   // three in memory.
   PixelFormat be = PixelFormat::rgb888();
@@ -124,17 +135,20 @@ TEST(ZRLEDecoder, CPixelSizeFollowsTheFormat) {
             0x04030201u);
   // 16 bpp: two bytes as stored.
   uint16_t p16 = 0;
-  Stream().decode(Rect(0, 0, 1, 1), {1, 0x34, 0x12}, &p16, 1, PixelFormat::rgb565());
+  Stream().decode(Rect(0, 0, 1, 1), {1, 0x34, 0x12}, &p16, 1,
+                  PixelFormat::rgb565());
   EXPECT_EQ(p16, 0x1234);
 }
 
-TEST(ZRLEDecoder, PreviousPaletteOnlyWhenAllowed) {
+TEST(ZRLEDecoder, PreviousPaletteOnlyWhenAllowed)
+{
   // Three 64 x 1 rectangles of one stream: a packed tile with palette
   // {A, B}, then packed (127) and palette RLE (129) against it.
   Stream s;
   s.dec.setAllowPaletteReuse(true);
   V row(64);
-  s.decode(Rect(0, 0, 64, 1), {2, CA, CB, 0x80, 0, 0, 0, 0, 0, 0, 0}, row.data(), 64);
+  s.decode(Rect(0, 0, 64, 1), {2, CA, CB, 0x80, 0, 0, 0, 0, 0, 0, 0},
+           row.data(), 64);
   EXPECT_EQ((V{row[0], row[1]}), (V{B, A}));
   s.decode(Rect(0, 0, 64, 1), {127, 0x40, 0, 0, 0, 0, 0, 0, 0}, row.data(), 64);
   EXPECT_EQ((V{row[0], row[1], row[2]}), (V{A, B, A}));
@@ -144,12 +158,15 @@ TEST(ZRLEDecoder, PreviousPaletteOnlyWhenAllowed) {
   EXPECT_EQ(decodeError({127}, 1, 1), "ZRLE: unused subencoding 127");
 }
 
-TEST(ZRLEDecoder, CorruptDataIsRefused) {
+TEST(ZRLEDecoder, CorruptDataIsRefused)
+{
   EXPECT_EQ(decodeError({2, CA, CB, 0x40}, 2, 1), "accepted");
   EXPECT_EQ(decodeError({3, CA, CB, CC, 0xc0}, 1, 1),
             "ZRLE: palette index out of range");
-  EXPECT_EQ(decodeError({128, CA, 4}, 2, 2), "ZRLE: run past the end of a tile");
-  EXPECT_EQ(decodeError({1, CA, 0}, 1, 1), "ZRLE: data left after the last tile");
+  EXPECT_EQ(decodeError({128, CA, 4}, 2, 2),
+            "ZRLE: run past the end of a tile");
+  EXPECT_EQ(decodeError({1, CA, 0}, 1, 1),
+            "ZRLE: data left after the last tile");
   EXPECT_EQ(decodeError({0, CA}, 2, 1),
             "ZRLE: compressed data ends inside a rectangle");
   EXPECT_EQ(decodeError({17}, 1, 1), "ZRLE: unused subencoding 17");
@@ -157,14 +174,16 @@ TEST(ZRLEDecoder, CorruptDataIsRefused) {
   uint32_t px;
   const uint8_t junk[] = {1, 2, 3, 4, 5, 6}; // not zlib data
   EXPECT_THROW(ZRLEDecoder().decodeRect(Rect(0, 0, 1, 1), junk, sizeof(junk),
-                                        PixelFormat::nativeRgb888(), (uint8_t*)&px, 1),
+                                        PixelFormat::nativeRgb888(),
+                                        (uint8_t*)&px, 1),
                plat::Exception);
 }
 
-TEST(RectMessage, FramesJoinAndHeaderParses) {
+TEST(RectMessage, FramesJoinAndHeaderParses)
+{
   // Two frames: 3 bytes, then the last frame with 9 bytes.
-  Bytes wire = {0x00, 0x03, 0x80, 0x10, 0x00, 0x80, 0x09, 0x05,
-                0x00, 0x07, 0x00, 0x64, 0x00, 0x01, 0xaa, 0xbb, 0xff};
+  Bytes wire = {0x00, 0x03, 0x80, 0x10, 0x00, 0x80, 0x09, 0x05, 0x00,
+                0x07, 0x00, 0x64, 0x00, 0x01, 0xaa, 0xbb, 0xff};
   Bytes payload;
   EXPECT_EQ(readFramedMessage(wire.data(), wire.size(), payload), 16u);
   RectMessage m = RectMessage::parse(payload.data(), payload.size());

@@ -22,26 +22,30 @@ namespace {
 
 const int PageW = 2480, PageH = 3508;
 
-uint32_t hash(uint32_t x, uint32_t y) {
+uint32_t hash(uint32_t x, uint32_t y)
+{
   uint32_t h = x * 2654435761u ^ y * 40503u;
   h ^= h >> 13;
   h *= 0x5bd1e995;
   return h ^ (h >> 15);
 }
 
-uint32_t rgb(unsigned r, unsigned g, unsigned b) {
+uint32_t rgb(unsigned r, unsigned g, unsigned b)
+{
   return (r & 255) << 16 | (g & 255) << 8 | (b & 255);
 }
 
 // Smooth gradient with sensor-like noise: almost every pixel differs.
-uint32_t photo(int x, int y) {
+uint32_t photo(int x, int y)
+{
   uint32_t n = hash(x, y) & 7;
   return rgb(x / 5 + n, y / 4 + n, (x + y) / 9 + n);
 }
 
 // Black strokes on white in 24 x 40 character cells with 60-pixel line
 // pitch, a few grey anti-aliasing levels at stroke edges.
-uint32_t text(int x, int y) {
+uint32_t text(int x, int y)
+{
   int cx = x % 24, cy = y % 60;
   if (cy >= 40 || cx >= 20)
     return 0xffffff;
@@ -56,9 +60,10 @@ uint32_t text(int x, int y) {
 }
 
 std::unique_ptr<ManagedPixelBuffer>
-makeBuffer(int w, int h, const std::function<uint32_t(int, int)>& f) {
-  auto pb = std::make_unique<ManagedPixelBuffer>(PixelFormat::nativeRgb888(),
-                                                 w, h);
+makeBuffer(int w, int h, const std::function<uint32_t(int, int)>& f)
+{
+  auto pb =
+      std::make_unique<ManagedPixelBuffer>(PixelFormat::nativeRgb888(), w, h);
   int stride = 0;
   uint8_t* p = pb->getPixelsRW(Rect(0, 0, w, h), &stride);
   for (int y = 0; y < h; y++)
@@ -70,7 +75,8 @@ makeBuffer(int w, int h, const std::function<uint32_t(int, int)>& f) {
 }
 
 // A page: margins, a block of text, a photo, a 16-colour chart, more text.
-uint32_t mixedPage(int x, int y) {
+uint32_t mixedPage(int x, int y)
+{
   if (x < 150 || x >= PageW - 150 || y < 150 || y >= PageH - 150)
     return 0xffffff;
   if (y < 1100)
@@ -82,7 +88,8 @@ uint32_t mixedPage(int x, int y) {
   return text(x, y);
 }
 
-uint32_t tilePixel(int kind, int x, int y) {
+uint32_t tilePixel(int kind, int x, int y)
+{
   switch (kind) {
   case 0: return 0xffffff;
   case 1: return (x + y) % 2 ? 0 : 0xffffff;
@@ -92,7 +99,8 @@ uint32_t tilePixel(int kind, int x, int y) {
   }
 }
 
-void BM_Tile(benchmark::State& state) {
+void BM_Tile(benchmark::State& state)
+{
   auto pb = makeBuffer(64, 64, [&](int x, int y) {
     return tilePixel(int(state.range(0)), x, y);
   });
@@ -113,12 +121,14 @@ void BM_Tile(benchmark::State& state) {
 }
 BENCHMARK(BM_Tile)->DenseRange(0, 4);
 
-ManagedPixelBuffer& page() {
+ManagedPixelBuffer& page()
+{
   static auto pb = makeBuffer(PageW, PageH, mixedPage);
   return *pb;
 }
 
-void BM_PageEncoder(benchmark::State& state) {
+void BM_PageEncoder(benchmark::State& state)
+{
   rdr::MemOutStream os(8 << 20);
   for (auto _ : state) {
     os.clear();
@@ -131,7 +141,8 @@ BENCHMARK(BM_PageEncoder)->Unit(benchmark::kMillisecond);
 
 // The tile encoder alone on the page, without compression: the part of
 // BM_PageEncoder that is not zlib.
-void BM_PageTilesOnly(benchmark::State& state) {
+void BM_PageTilesOnly(benchmark::State& state)
+{
   EncoderCallback owner;
   XrleCallback cb;
   XrleTileEncoder enc(&cb, &owner, 64, false, true);
@@ -148,7 +159,8 @@ BENCHMARK(BM_PageTilesOnly)->Unit(benchmark::kMillisecond);
 // zlib alone on what the raw subencoding would carry: every tile's pixels
 // as 3-byte CPIXELs, tile after tile, deflated in 16 KiB input steps with
 // a final sync flush, like the encoder's zlib stream.
-void BM_PageZlibOnly(benchmark::State& state) {
+void BM_PageZlibOnly(benchmark::State& state)
+{
   std::vector<uint8_t> raw;
   raw.reserve(size_t(PageW) * PageH * 3 + PageW * PageH / 4096 + 64);
   std::vector<uint32_t> tile(64 * 64);

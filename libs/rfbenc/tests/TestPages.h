@@ -20,7 +20,8 @@ using Bytes = std::vector<uint8_t>;
 // A page of w x h pixels in pf whose pixel (x, y) is f(x, y).
 inline std::unique_ptr<rfb::ManagedPixelBuffer>
 makePage(const rfb::PixelFormat& pf, int w, int h,
-         const std::function<uint32_t(int, int)>& f) {
+         const std::function<uint32_t(int, int)>& f)
+{
   auto pb = std::make_unique<rfb::ManagedPixelBuffer>(pf, w, h);
   int stride = 0;
   uint8_t* p = pb->getPixelsRW(rfb::Rect(0, 0, w, h), &stride);
@@ -40,7 +41,8 @@ makePage(const rfb::PixelFormat& pf, int w, int h,
 
 // Compresses a raw tile stream the way the encoder's zlib stream does:
 // zlib header, sync flush, no final block.
-inline Bytes deflateSync(const Bytes& in) {
+inline Bytes deflateSync(const Bytes& in)
+{
   z_stream zs;
   memset(&zs, 0, sizeof(zs));
   EXPECT_EQ(deflateInit(&zs, Z_DEFAULT_COMPRESSION), Z_OK);
@@ -56,7 +58,8 @@ inline Bytes deflateSync(const Bytes& in) {
 }
 
 // Inflates a zlib stream that ends at a sync-flush point.
-inline Bytes inflateAll(const uint8_t* data, size_t len) {
+inline Bytes inflateAll(const uint8_t* data, size_t len)
+{
   z_stream zs;
   memset(&zs, 0, sizeof(zs));
   EXPECT_EQ(inflateInit(&zs), Z_OK);
@@ -79,7 +82,8 @@ inline Bytes inflateAll(const uint8_t* data, size_t len) {
 
 // Pixel-exact comparison of the rectangle r of two buffers.
 inline void expectSameFrame(rfb::PixelBuffer& a, rfb::PixelBuffer& b,
-                            const rfb::Rect& r) {
+                            const rfb::Rect& r)
+{
   const size_t bpp = a.getPF().bpp / 8;
   int sa = 0, sb = 0;
   const uint8_t* pa = a.getPixelsR(r, &sa);
@@ -92,7 +96,8 @@ inline void expectSameFrame(rfb::PixelBuffer& a, rfb::PixelBuffer& b,
 
 // The same against the decoder's output for r, rows packed at r's width.
 inline void expectSamePixels(rfb::PixelBuffer& page, const rfb::Rect& r,
-                             Bytes& decoded) {
+                             Bytes& decoded)
+{
   rfb::FullFramePixelBuffer out(page.getPF(), r, nullptr, decoded.data());
   expectSameFrame(page, out, r);
 }

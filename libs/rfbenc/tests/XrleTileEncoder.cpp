@@ -18,7 +18,8 @@ namespace {
 class RecordingCallback : public XrleCallback {
 public:
   void rowStart() override { events += 'R'; }
-  void tileStart() override {
+  void tileStart() override
+  {
     events += 'T';
     tiles.push_back(enc->tileRect());
   }
@@ -36,7 +37,8 @@ struct TileRun {
 };
 
 TileRun encodeAndDecode(ManagedPixelBuffer& page, const Rect& r,
-                        bool reuse = false) {
+                        bool reuse = false)
+{
   EncoderCallback owner;
   TileRun run;
   XrleTileEncoder enc(&run.cb, &owner, 64, reuse, !reuse);
@@ -55,33 +57,37 @@ TileRun encodeAndDecode(ManagedPixelBuffer& page, const Rect& r,
   return run;
 }
 
-uint32_t rgb(const PixelFormat& pf, unsigned r, unsigned g, unsigned b) {
+uint32_t rgb(const PixelFormat& pf, unsigned r, unsigned g, unsigned b)
+{
   return ((r % (pf.redMax + 1u)) << pf.redShift) |
          ((g % (pf.greenMax + 1u)) << pf.greenShift) |
          ((b % (pf.blueMax + 1u)) << pf.blueShift);
 }
 
 // Pixel patterns that steer the tile analysis to each subencoding family.
-uint32_t patternPixel(const PixelFormat& pf, int kind, int x, int y) {
+uint32_t patternPixel(const PixelFormat& pf, int kind, int x, int y)
+{
   switch (kind) {
-  case 0: return rgb(pf, 10, 200, 30);                         // solid
-  case 1: return (x + y) % 2 ? rgb(pf, 255, 255, 255) : 0;     // 2 colours
-  case 2: return rgb(pf, (x / 3) % 4 * 60, y % 4 * 60, 7);     // 16 colours
-  case 3: return rgb(pf, (x * 7 + y) % 100, 99, (x + y) % 3);  // ~100, RLE
-  case 4: {                                                    // noise
+  case 0: return rgb(pf, 10, 200, 30);                        // solid
+  case 1: return (x + y) % 2 ? rgb(pf, 255, 255, 255) : 0;    // 2 colours
+  case 2: return rgb(pf, (x / 3) % 4 * 60, y % 4 * 60, 7);    // 16 colours
+  case 3: return rgb(pf, (x * 7 + y) % 100, 99, (x + y) % 3); // ~100, RLE
+  case 4: {                                                   // noise
     uint32_t h = uint32_t(x) * 2654435761u ^ uint32_t(y) * 40503u;
     h ^= h >> 13;
     return rgb(pf, h, h >> 8, h >> 16);
   }
-  case 5: return rgb(pf, y % 7 * 30, 0, 0);                    // stripes
-  default: return (x / 5 + y / 9) % 3 ? rgb(pf, 250, 250, 250)  // "text"
-                                      : rgb(pf, x % 2, 0, 0);
+  case 5: return rgb(pf, y % 7 * 30, 0, 0); // stripes
+  default:
+    return (x / 5 + y / 9) % 3 ? rgb(pf, 250, 250, 250) // "text"
+                               : rgb(pf, x % 2, 0, 0);
   }
 }
 
 } // namespace
 
-TEST(XrleTileEncoder, RoundTripsEveryTileKindFormatAndSize) {
+TEST(XrleTileEncoder, RoundTripsEveryTileKindFormatAndSize)
+{
   PixelFormat bigRgb = PixelFormat::rgb888();
   bigRgb.bigEndian = true;
   // Channels in the top three bytes: the CPIXEL is the last three bytes in
@@ -89,11 +95,14 @@ TEST(XrleTileEncoder, RoundTripsEveryTileKindFormatAndSize) {
   PixelFormat highLe(32, 24, false, true, 255, 255, 255, 24, 16, 8);
   PixelFormat highBe(32, 24, true, true, 255, 255, 255, 24, 16, 8);
   const PixelFormat formats[] = {PixelFormat::nativeRgb888(),
-                                 PixelFormat::argb8888(), bigRgb, highLe,
-                                 highBe, PixelFormat::rgb565(),
+                                 PixelFormat::argb8888(),
+                                 bigRgb,
+                                 highLe,
+                                 highBe,
+                                 PixelFormat::rgb565(),
                                  PixelFormat::rgb222()};
-  const int sizes[][2] = {{1, 1}, {64, 64}, {65, 65}, {100, 1},
-                          {1, 100}, {130, 70}};
+  const int sizes[][2] = {{1, 1},   {64, 64}, {65, 65},
+                          {100, 1}, {1, 100}, {130, 70}};
   std::set<int> seen;
   for (const PixelFormat& pf : formats) {
     for (auto& sz : sizes) {
@@ -105,10 +114,11 @@ TEST(XrleTileEncoder, RoundTripsEveryTileKindFormatAndSize) {
         TileRun run = encodeAndDecode(*page, r);
         char desc[PixelFormat::PrintSize];
         pf.print(desc);
-        SCOPED_TRACE(testing::Message() << desc << " " << sz[0] << "x"
-                                        << sz[1] << " kind " << kind);
+        SCOPED_TRACE(testing::Message() << desc << " " << sz[0] << "x" << sz[1]
+                                        << " kind " << kind);
         expectSamePixels(*page, r, run.decoded);
-        for (uint8_t s : run.subencs) seen.insert(s);
+        for (uint8_t s : run.subencs)
+          seen.insert(s);
       }
     }
   }
@@ -119,7 +129,8 @@ TEST(XrleTileEncoder, RoundTripsEveryTileKindFormatAndSize) {
   EXPECT_GE(*seen.rbegin(), 130);
 }
 
-TEST(XrleTileEncoder, SubRectangleOfALargerBufferDecodesItsOwnPixels) {
+TEST(XrleTileEncoder, SubRectangleOfALargerBufferDecodesItsOwnPixels)
+{
   const PixelFormat& pf = PixelFormat::nativeRgb888();
   auto page = makePage(pf, 200, 150, [&](int x, int y) {
     return patternPixel(pf, x < 100 ? 4 : 6, x, y);
@@ -130,16 +141,19 @@ TEST(XrleTileEncoder, SubRectangleOfALargerBufferDecodesItsOwnPixels) {
   EXPECT_EQ(run.subencs.size(), 3u * 2u);
 }
 
-TEST(XrleTileEncoder, TilesComeRowByRowLeftToRight) {
+TEST(XrleTileEncoder, TilesComeRowByRowLeftToRight)
+{
   auto page = makePage(PixelFormat::nativeRgb888(), 65, 65,
                        [](int, int) { return 5u; });
   TileRun run = encodeAndDecode(*page, Rect(0, 0, 65, 65));
   EXPECT_EQ(run.cb.events, "RTTrRTTr");
-  EXPECT_EQ(run.cb.tiles, (std::vector<Rect>{Rect(0, 0, 64, 64), Rect(64, 0, 65, 64),
-                                             Rect(0, 64, 64, 65), Rect(64, 64, 65, 65)}));
+  EXPECT_EQ(run.cb.tiles,
+            (std::vector<Rect>{Rect(0, 0, 64, 64), Rect(64, 0, 65, 64),
+                               Rect(0, 64, 64, 65), Rect(64, 64, 65, 65)}));
 }
 
-TEST(XrleTileEncoder, WorkedExamplesChooseTheExpectedSubencoding) {
+TEST(XrleTileEncoder, WorkedExamplesChooseTheExpectedSubencoding)
+{
   const PixelFormat& pf = PixelFormat::nativeRgb888();
   const Rect tile(0, 0, 64, 64);
   auto subencOf = [&](const std::function<uint32_t(int, int)>& f) {
@@ -158,14 +172,15 @@ TEST(XrleTileEncoder, WorkedExamplesChooseTheExpectedSubencoding) {
   }
   // Two colours alternating pixel by pixel, also across row ends: packed
   // palette (520 bytes) beats palette RLE (4104) and raw (12288).
-  EXPECT_EQ(subencOf([](int x, int y) { return (y * 64 + x) % 2 ? 0xffu : 0u; }),
-            2);
+  EXPECT_EQ(
+      subencOf([](int x, int y) { return (y * 64 + x) % 2 ? 0xffu : 0u; }), 2);
   // 200 colours in single pixels: no palette, raw beats plain RLE.
   EXPECT_EQ(subencOf([](int x, int y) { return uint32_t((y * 64 + x) % 200); }),
             0);
   // 200 colours in runs of 32: plain RLE.
-  EXPECT_EQ(subencOf([](int x, int y) { return uint32_t((y * 2 + x / 32) % 200); }),
-            128);
+  EXPECT_EQ(
+      subencOf([](int x, int y) { return uint32_t((y * 2 + x / 32) % 200); }),
+      128);
   // 127 colours, the 127th in the last run: palette RLE with all 127.
   auto cycle127 = [](int x, int y, bool tail) {
     int i = y * 64 + x;
@@ -189,12 +204,15 @@ TEST(XrleTileEncoder, WorkedExamplesChooseTheExpectedSubencoding) {
             128 + 16);
 }
 
-TEST(XrleTileEncoder, RunLengthCodes) {
+TEST(XrleTileEncoder, RunLengthCodes)
+{
   const PixelFormat& pf = PixelFormat::nativeRgb888();
   // A run of n pixels of colour A, then B to the end: plain RLE of two
   // runs (8 bytes) beats palette RLE (10) and the packed palette (518).
-  const struct { int n; Bytes code; } runs[] = {
-      {255, {254}}, {256, {255, 0}}, {510, {255, 254}}};
+  const struct {
+    int n;
+    Bytes code;
+  } runs[] = {{255, {254}}, {256, {255, 0}}, {510, {255, 254}}};
   for (const auto& run : runs) {
     auto page = makePage(pf, 64, 64, [&](int x, int y) {
       return y * 64 + x < run.n ? 0x0a0b0cu : 0x010203u;
@@ -210,7 +228,8 @@ TEST(XrleTileEncoder, RunLengthCodes) {
   }
 }
 
-TEST(XrleTileEncoder, PaletteReuseRoundTrips) {
+TEST(XrleTileEncoder, PaletteReuseRoundTrips)
+{
   const PixelFormat& pf = PixelFormat::nativeRgb888();
   // Tile columns: checker A/B, solid A, solid A, checker A/B, noise,
   // checker B/A; rows repeat with a twist.
@@ -218,8 +237,10 @@ TEST(XrleTileEncoder, PaletteReuseRoundTrips) {
     int col = x / 64;
     bool odd = (x + y) % 2;
     switch (col) {
-    case 0: case 3: return odd ? 0xaau : 0xbbu;
-    case 1: case 2: return 0xaau;
+    case 0:
+    case 3: return odd ? 0xaau : 0xbbu;
+    case 1:
+    case 2: return 0xaau;
     case 4: return patternPixel(pf, 4, x, y);
     default: return odd ? 0xbbu : 0xaau;
     }
@@ -233,7 +254,8 @@ TEST(XrleTileEncoder, PaletteReuseRoundTrips) {
   EXPECT_EQ(run.subencs[5], 127); // packed against the previous palette
 }
 
-TEST(XrleTileEncoder, TwentyFourBitSourcesWriteNothing) {
+TEST(XrleTileEncoder, TwentyFourBitSourcesWriteNothing)
+{
   PixelFormat pf24 = PixelFormat::bgr888();
   pf24.bpp = 24;
   auto page = makePage(pf24, 70, 70, [](int x, int) { return uint32_t(x); });
@@ -245,7 +267,8 @@ TEST(XrleTileEncoder, TwentyFourBitSourcesWriteNothing) {
   EXPECT_EQ(os.length(), 0u);
 }
 
-TEST(XrlePaletteHelper, CollidingColoursProbeWithinTheSlack) {
+TEST(XrlePaletteHelper, CollidingColoursProbeWithinTheSlack)
+{
   // 127 colours that all hash to the last home slot: the probe sequence
   // runs through the whole slack area.
   std::vector<uint32_t> colours;

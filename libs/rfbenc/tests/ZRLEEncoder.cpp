@@ -18,9 +18,13 @@ using namespace testpages;
 
 namespace {
 
-const PixelFormat& rgb888() { return PixelFormat::nativeRgb888(); }
+const PixelFormat& rgb888()
+{
+  return PixelFormat::nativeRgb888();
+}
 
-uint32_t noise(int x, int y) {
+uint32_t noise(int x, int y)
+{
   uint32_t h = uint32_t(x) * 2654435761u ^ uint32_t(y) * 40503u;
   h ^= h >> 13;
   h *= 0x5bd1e995;
@@ -30,7 +34,8 @@ uint32_t noise(int x, int y) {
 // Sets a parameter at preference priority for the life of the guard.
 class ParamGuard {
 public:
-  ParamGuard(plat::ConfigParameter& p, int value) : p_(p) {
+  ParamGuard(plat::ConfigParameter& p, int value) : p_(p)
+  {
     EXPECT_TRUE(p_.setFromInt(value, 10));
   }
   ~ParamGuard() { p_.unset(10); }
@@ -44,12 +49,15 @@ private:
 class MemCallback : public EncoderCallbackV4 {
 public:
   explicit MemCallback(int version = 4)
-      : EncoderCallbackV4(&out), version_(version) {}
+      : EncoderCallbackV4(&out), version_(version)
+  {
+  }
   void rectDeferred() override { deferred++; }
   int version() override { return version_; }
 
   // The rectangle messages written so far, from the given one on.
-  std::vector<Bytes> messages() {
+  std::vector<Bytes> messages()
+  {
     std::vector<Bytes> all;
     size_t pos = 0;
     while (pos < out.length()) {
@@ -72,7 +80,8 @@ private:
 class Viewer {
 public:
   Viewer(int w, int h) : frame(rgb888(), w, h) {}
-  Rect show(const Bytes& payload) {
+  Rect show(const Bytes& payload)
+  {
     RectMessage m = RectMessage::parse(payload.data(), payload.size());
     EXPECT_EQ(m.encoding, 16);
     dec.decodeRect(m.rect, m.data, m.length, frame);
@@ -84,7 +93,8 @@ public:
 
 // Compressed bytes that a fresh encoder stages for r (the staged road is
 // taken with MiniUpdates and a budget larger than anything here).
-size_t stagedSize(PixelBuffer& page, const Rect& r) {
+size_t stagedSize(PixelBuffer& page, const Rect& r)
+{
   ParamGuard mini(ZRLEEncoder::miniUpdates, 1);
   ParamGuard size(ZRLEEncoder::miniUpdateSize, 1 << 30);
   MemCallback cb;
@@ -96,8 +106,11 @@ size_t stagedSize(PixelBuffer& page, const Rect& r) {
 
 } // namespace
 
-TEST(PageEncoder, PageOf100x1IsOneFrameWithHeaderAndZlibStream) {
-  auto page = makePage(rgb888(), 100, 1, [](int x, int) { return x < 50 ? 0xff0000u : 0x0000ffu; });
+TEST(PageEncoder, PageOf100x1IsOneFrameWithHeaderAndZlibStream)
+{
+  auto page = makePage(rgb888(), 100, 1, [](int x, int) {
+    return x < 50 ? 0xff0000u : 0x0000ffu;
+  });
   rdr::MemOutStream file;
   encodePage(file, *page);
   const uint8_t* b = file.data();
@@ -117,10 +130,13 @@ TEST(PageEncoder, PageOf100x1IsOneFrameWithHeaderAndZlibStream) {
   EXPECT_EQ(tiles, (Bytes{128, 0, 0, 0xff, 49, 0xff, 0, 0, 13, 1, 0xff, 0, 0}));
 }
 
-TEST(PageEncoder, PageFileRoundTripAcrossManyFrames) {
+TEST(PageEncoder, PageFileRoundTripAcrossManyFrames)
+{
   // Noise compresses badly, so the message spans several frames.
   auto page = makePage(rgb888(), 333, 150, [](int x, int y) {
-    return y < 40 ? 0xffffffu : x < 200 ? noise(x, y) : uint32_t(x / 10 % 3) * 0x7f;
+    return y < 40    ? 0xffffffu
+           : x < 200 ? noise(x, y)
+                     : uint32_t(x / 10 % 3) * 0x7f;
   });
   rdr::MemOutStream file;
   for (uint32_t v : {333u, 150u, 282u, 127u, 9u, 1u})
@@ -136,7 +152,8 @@ TEST(PageEncoder, PageFileRoundTripAcrossManyFrames) {
   expectSameFrame(*page, out, Rect(0, 0, 333, 150));
 }
 
-TEST(ZRLEEncoder, UpdateWithoutMiniUpdatesWritesEveryRectangleWhole) {
+TEST(ZRLEEncoder, UpdateWithoutMiniUpdatesWritesEveryRectangleWhole)
+{
   auto page = makePage(rgb888(), 200, 200, noise);
   MemCallback cb;
   ZRLEEncoder enc(&cb, 16, false, 64, false, true);
@@ -158,7 +175,8 @@ TEST(ZRLEEncoder, UpdateWithoutMiniUpdatesWritesEveryRectangleWhole) {
   expectSameFrame(*page, v.frame, Rect(10, 100, 150, 200));
 }
 
-TEST(ZRLEEncoder, MiniUpdateCutsAfterTwoRowsAndTheRestContinuesTheStream) {
+TEST(ZRLEEncoder, MiniUpdateCutsAfterTwoRowsAndTheRestContinuesTheStream)
+{
   auto page = makePage(rgb888(), 64, 192, noise);
   const Rect all(0, 0, 64, 192);
   const size_t two = stagedSize(*page, Rect(0, 0, 64, 128));
@@ -186,7 +204,8 @@ TEST(ZRLEEncoder, MiniUpdateCutsAfterTwoRowsAndTheRestContinuesTheStream) {
   expectSameFrame(*page, v.frame, all);
 }
 
-TEST(ZRLEEncoder, MiniUpdateCutsWithinTheFirstRow) {
+TEST(ZRLEEncoder, MiniUpdateCutsWithinTheFirstRow)
+{
   auto page = makePage(rgb888(), 192, 64, noise);
   const Rect all(0, 0, 192, 64);
   const size_t three = stagedSize(*page, all);
@@ -220,7 +239,8 @@ TEST(ZRLEEncoder, MiniUpdateCutsWithinTheFirstRow) {
   run(true);
 }
 
-TEST(ZRLEEncoder, MiniUpdateSizeTooSmallForOneTile) {
+TEST(ZRLEEncoder, MiniUpdateSizeTooSmallForOneTile)
+{
   auto page = makePage(rgb888(), 100, 100, noise);
   ParamGuard mini(ZRLEEncoder::miniUpdates, 1);
   ParamGuard size(ZRLEEncoder::miniUpdateSize, 1);
@@ -239,12 +259,13 @@ TEST(ZRLEEncoder, MiniUpdateSizeTooSmallForOneTile) {
   // Into a caller's stream there is no way to defer: an assertion.
   rdr::MemOutStream os;
   Rect actual;
-  EXPECT_THROW(enc.encodeRect(Rect(0, 0, 100, 100), &os, *page, 1, &actual,
-                              false),
-               plat::AssertionFail);
+  EXPECT_THROW(
+      enc.encodeRect(Rect(0, 0, 100, 100), &os, *page, 1, &actual, false),
+      plat::AssertionFail);
 }
 
-TEST(ZRLEEncoder, VersionThreeCallbacksGetALengthPrefix) {
+TEST(ZRLEEncoder, VersionThreeCallbacksGetALengthPrefix)
+{
   auto page = makePage(rgb888(), 70, 70, noise);
   MemCallback cb(3);
   std::unique_ptr<Encoder> enc(ZRLEEncoder::create(&cb, 16));
@@ -259,8 +280,10 @@ TEST(ZRLEEncoder, VersionThreeCallbacksGetALengthPrefix) {
   expectSameFrame(*page, out, Rect(0, 0, 70, 70));
 }
 
-TEST(ZRLEEncoder, RectangleDataIntoTheCallersStream) {
-  auto page = makePage(rgb888(), 64, 64, [](int x, int) { return x % 2 ? 7u : 9u; });
+TEST(ZRLEEncoder, RectangleDataIntoTheCallersStream)
+{
+  auto page =
+      makePage(rgb888(), 64, 64, [](int x, int) { return x % 2 ? 7u : 9u; });
   EncoderCallback cb;
   ZRLEEncoder enc(&cb, 16, false, 64, false, true);
   rdr::MemOutStream os;

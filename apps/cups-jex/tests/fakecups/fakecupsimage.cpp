@@ -62,8 +62,7 @@ unsigned cupsRasterReadHeader(cups_raster_t* r, cups_page_header_t* h)
   return 1;
 }
 
-unsigned cupsRasterReadPixels(cups_raster_t* r, unsigned char* p,
-                              unsigned len)
+unsigned cupsRasterReadPixels(cups_raster_t* r, unsigned char* p, unsigned len)
 {
   if (const char* log = getenv("FAKE_CUPSIMAGE_LOG")) {
     if (FILE* f = fopen(log, "a")) {

@@ -65,7 +65,7 @@ TEST(CupsPixelBuffer, ServesBandsInOrderFromTheCacheAndDropsUnreadLines)
   EXPECT_EQ(stride, 20);
   EXPECT_EQ(rgbAt(p), pixelValue(0, 0, 10));
   EXPECT_EQ(rgbAt(p + 3 * (stride * 63 + 19)), pixelValue(0, 19, 73));
-  EXPECT_EQ(job.reads(), 74);            // 10 skipped, 64 in the band
+  EXPECT_EQ(job.reads(), 74); // 10 skipped, 64 in the band
 
   // Inside the band again: no read.
   p = pb.getPixelsR(rfb::Rect(5, 40, 9, 50), &stride);

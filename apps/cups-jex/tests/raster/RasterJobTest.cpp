@@ -95,7 +95,8 @@ TEST(RasterJob, TruncatedPageThrowsAndLeavesItsFile)
     EXPECT_STREQ(e.message(), "Unexpected end of CUPS page data");
   }
   EXPECT_TRUE(pages.empty());
-  EXPECT_TRUE(jextest::exists(dir.file("jex-7-0.zrle")));   // the caller removes it
+  EXPECT_TRUE(
+      jextest::exists(dir.file("jex-7-0.zrle"))); // the caller removes it
 }
 
 TEST(RasterJob, ZeroPagesAndOpenFailures)
@@ -109,8 +110,9 @@ TEST(RasterJob, ZeroPagesAndOpenFailures)
     cupsraster::convertRasterJob("/nonexistent/job", "/tmp/jex-x", pages);
     FAIL() << "no exception";
   } catch (plat::SystemException& e) {
-    EXPECT_EQ(std::string(e.message()).rfind(
-                  "open(\"/nonexistent/job\", O_RDONLY): ", 0), 0u);
+    EXPECT_EQ(std::string(e.message())
+                  .rfind("open(\"/nonexistent/job\", O_RDONLY): ", 0),
+              0u);
     EXPECT_EQ(e.err(), ENOENT);
   }
 }
@@ -119,7 +121,7 @@ TEST(RasterJob, InsaneHeaderIsRejectedBeforeAllocating)
 {
   TempDir dir;
   FakeStream s;
-  s.addHeader(rgbHeader(60000, 60000, 100));   // lines shorter than pixels
+  s.addHeader(rgbHeader(60000, 60000, 100)); // lines shorter than pixels
   EXPECT_THROW(convert(dir, s), plat::Exception);
   FakeStream t;
   t.addHeader(rgbHeader(70000, 10));
@@ -139,7 +141,7 @@ TEST(RasterJob, HeaderWordsOnDisk)
   std::vector<plat::String> pages = convert(dir, s);
   ASSERT_EQ(pages.size(), 1u);
   rfb::PageFile page = rfb::PageFile::load(pages[0].c_str());
-  EXPECT_EQ(page.header().physWidth, 1080u);    // 85 * 254 / 20 = 1079.5
-  EXPECT_EQ(page.header().physHeight, 2794u);   // 110 * 254 / 10
+  EXPECT_EQ(page.header().physWidth, 1080u);  // 85 * 254 / 20 = 1079.5
+  EXPECT_EQ(page.header().physHeight, 2794u); // 110 * 254 / 10
   EXPECT_EQ(page.header().paperCode, 1u);
 }
