@@ -25,7 +25,7 @@ esac
 
 # Debian packages the native builds and tests need.
 PACKAGES=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
-          zlib1g-dev libcupsimage2 libcupsimage2-dev)
+          zlib1g-dev libcupsimage2 libcupsimage2-dev clang-format)
 # The armhf suite: cross compiler, user-mode emulator, and what
 # scripts/armhf-sysroot.sh uses to fetch the target's packages.
 if [ "$MODE" = all ] || [ "$MODE" = armhf ]; then
@@ -51,6 +51,7 @@ if ((${#missing[@]})); then
 fi
 
 "$ROOT/scripts/check-layers.sh"
+"$ROOT/scripts/check-format.sh"
 
 TIMES=()
 run_suite() {  # <build dir> <cmake args...>
