@@ -128,6 +128,13 @@ void FdIo::addProperty(const char* property)
 
 void FdIo::setHandler(IoHandler* handler, bool readInterest)
 {
+  if (!handler && state_ == ShuttingDown) {
+    // The drain and the shutdown timer must go on; only the handler is
+    // released, so it may be destroyed before this object is.
+    handler_ = nullptr;
+    tellHandler_ = false;
+    return;
+  }
   if (handler) {
     if (!mgr_) {
       FdManager* fdMgr = FdManager::current();

@@ -77,6 +77,8 @@ public:
   // on first use: fatal assertion "fdMgr" when there is none) or, with a
   // null handler, unregisters. Switches output to lazy flushing while a
   // handler is attached; a failure of the flush this starts is logged.
+  // Detaching while shutting down only releases the handler: it is not
+  // told of the end, and the drain goes on.
   void setHandler(IoHandler* handler, bool readInterest = true) override;
   IoHandler* getHandler() const { return handler_; }
 

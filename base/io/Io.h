@@ -37,7 +37,9 @@ public:
 
   // Attaches handler (not owned; null detaches) for event-driven operation
   // on the calling thread's event loop. readInterest says whether the
-  // handler wants readable notifications.
+  // handler wants readable notifications. A null handler given after
+  // shutdown() only releases the handler, which then is not told of the
+  // end.
   virtual void setHandler(IoHandler* handler, bool readInterest = true) = 0;
 
   // Starts an orderly shutdown, after which the connection deletes itself:
