@@ -48,6 +48,9 @@ public:
     // skipped), false when the body has not fully arrived: in then goes
     // back to the start of the body and the call is repeated when more
     // data is there. Letting rdr::BlockException escape means the same.
+    // Since the input keeps everything from the start of the body until
+    // then, a body must fit the connection's input buffer unless the
+    // reader moves the checkpoint (in.setCheckpoint()) as it goes.
     virtual bool readMsg(const char* name, rdr::InStream& in, MsgIpc& ipc) = 0;
     // The connection of ipc was dropped.
     virtual void ipcDropped(MsgIpc& ipc) { (void)ipc; }
