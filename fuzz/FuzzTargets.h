@@ -29,7 +29,9 @@
   X(pageFile)                                                                  \
   X(pageRoundTrip)                                                             \
   X(deviceUri)                                                                 \
-  X(cupsRaster)
+  X(cupsRaster)                                                                \
+  X(msgReader)                                                                 \
+  X(endpoint)
 
 namespace jexfuzz {
 

@@ -45,7 +45,8 @@ public:
   // Starts an orderly shutdown, after which the connection deletes itself:
   // with flush, pending output is written first (for at most the lazy flush
   // time-out); with tellHandler, the handler's shutdownComplete runs first.
-  // The connection must have been allocated with new.
+  // The connection must have been allocated with new. While a handler is
+  // attached it is deleted from the event loop, never within this call.
   virtual void shutdown(bool flush, bool tellHandler) = 0;
 };
 
