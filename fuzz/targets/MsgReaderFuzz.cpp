@@ -30,7 +30,8 @@ int fuzz_msgReader(const uint8_t* data, size_t size)
     ipc.setReader(catchAll ? nullptr : "A", &rec);
     for (size_t n = 0; n <= d.size() + 2 && !io.closed; n++) {
       try {
-        io.arrive(step);
+        // Each arrival re-reads the waiting message: not too many of them.
+        io.arrive(std::max(step, d.size() / 128));
         if (!eventDriven)
           ipc.readMessage();
       } catch (const rdr::EndOfStream&) {
