@@ -2,6 +2,7 @@
 
 #include <loc/Localize.h>
 #include <plat/DString.h>
+#include <plat/hex.h>
 
 #include <cstring>
 
@@ -30,17 +31,6 @@ long portNumber(const char* p)
       n = n * 10 + (*p - '0');
   }
   return n;
-}
-
-int hexValue(char c)
-{
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
 }
 
 bool keptByEscape(unsigned char c)
@@ -147,12 +137,11 @@ plat::String unescapeEndpoint(const char* text)
       out.append(p, 1);
       continue;
     }
-    int hi = hexValue(p[1]);
-    int lo = hi < 0 ? -1 : hexValue(p[2]);
-    if (lo < 0 || (hi | lo) == 0)
+    const char pair[3] = {p[1], p[1] ? p[2] : '\0', '\0'};
+    plat::MBuf<unsigned char> byte;
+    if (!plat::tryHexDecode(pair, byte) || byte.size() != 1 || !byte[0])
       throw EndpointInvalid("io_error_endpoint_badescape");
-    char c = char(hi << 4 | lo);
-    out.append(&c, 1);
+    out.append(reinterpret_cast<const char*>(&byte[0]), 1);
     p += 2;
   }
   return plat::String(out.c_str());

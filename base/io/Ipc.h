@@ -12,17 +12,11 @@
 // Ipc forgets it as soon as the end is known and never touches it again.
 #pragma once
 
+#include <io/Io.h>
 #include <io/IoHandler.h>
 #include <plat/String.h>
 
-namespace rdr {
-class InStream;
-class OutStream;
-} // namespace rdr
-
 namespace io {
-
-class Io;
 
 class Ipc : private IoHandler {
 public:
