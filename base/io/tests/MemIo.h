@@ -65,10 +65,7 @@ public:
     if (closed && told && handler)
       std::exchange(handler, nullptr)->shutdownComplete(*this);
   }
-  std::string written() const
-  {
-    return std::string((const char*)out.data(), out.length());
-  }
+  std::string sent() const { return {(const char*)out.data(), out.length()}; }
 
   rdrtest::ChunkInStream in;
   rdr::MemOutStream out{1 << 17}; // large: every message one frame

@@ -19,7 +19,7 @@ TEST(MsgIpc, WireBytesAndBadNameReply)
   ipc.endMsg();
   ipc.readMessage();
   EXPECT_EQ(std::string("\x80\x07\x03") + "Abcxyz" + msg("badMsg", "\x03Xyz"),
-            io.written());
+            io.sent());
 }
 
 TEST(MsgIpc, ReadMessageFailuresSkipTheMessage)
@@ -87,7 +87,7 @@ TEST(LogDestIpc, SendsOnceTheFollowerSetsItsLevel)
   want += logMsg(0, "agent: LogDestIpc",
                  "Too many messages, discarding further ones") +
           logMsg(30, "agent: Src", "last");
-  EXPECT_TRUE(want == io.written()); // too long to show
+  EXPECT_TRUE(want == io.sent()); // too long to show
 
   io.arrive(1);
   EXPECT_FALSE(dest.isReady());
