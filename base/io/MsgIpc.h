@@ -46,11 +46,12 @@ public:
     // Reads the body of a message called name from in, positioned just
     // after the name. Returns true when done (what is left of the body is
     // skipped), false when the body has not fully arrived: in then goes
-    // back to the start of the body and the call is repeated when more
-    // data is there. Letting rdr::BlockException escape means the same.
-    // Since the input keeps everything from the start of the body until
-    // then, a body must fit the connection's input buffer unless the
-    // reader moves the checkpoint (in.setCheckpoint()) as it goes.
+    // back to its checkpoint, the start of the body, and the call is
+    // repeated when more data is there. Letting rdr::BlockException escape
+    // means the same. Since the input keeps everything from the checkpoint
+    // on, a body must fit the connection's input buffer unless the reader
+    // moves the checkpoint (in.setCheckpoint()) as it goes, and then
+    // resumes from there.
     virtual bool readMsg(const char* name, rdr::InStream& in, MsgIpc& ipc) = 0;
     // The connection of ipc was dropped.
     virtual void ipcDropped(MsgIpc& ipc) { (void)ipc; }
@@ -130,11 +131,10 @@ public:
   // Reads and handles exactly one message, blocking until it is there (the
   // connection must be bound without the event loop). Fails with
   // plat::Exception "MsgIpc::readMessage: not in state startMsg" unless
-  // between messages, and with "MsgIpc: expected message %s, got %s" when
-  // expectedName is given and the message is neither it nor "badMsg". A
-  // failed message is skipped before its error is passed on, so the next
-  // call starts at the next message. Returns early when the connection is
-  // dropped.
+  // connected and between messages, and with "MsgIpc: expected message %s, got
+  // %s" when expectedName is given and the message is neither it nor "badMsg".
+  // A failed message is skipped before its error is passed on, so the next call
+  // starts at the next message. Returns early when the connection is dropped.
   void readMessage(const char* expectedName = nullptr);
 
   // The "Ipc" log source, for code that logs about a channel.
@@ -161,10 +161,10 @@ private:
 
   const int flags_;
   Ipc ipc_;
-  rdr::InStreamV4 in_;
-  rdr::OutStreamV4 out_;
   // Takes messages written while no connection is bound.
   rdr::NullOutStream discard_;
+  rdr::InStreamV4 in_;
+  rdr::OutStreamV4 out_;
   rdr::StateMachine<MsgIpc> state_;
   // The catch-all reader has the null name.
   std::map<plat::String, Reader*> readers_;
