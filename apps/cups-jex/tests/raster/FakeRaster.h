@@ -2,7 +2,6 @@
 // (tests/fakecups).
 #pragma once
 
-#include "TestFiles.h"
 #include "fakecups/fakecupsimage.h"
 
 #include <cstdint>
@@ -11,26 +10,14 @@
 
 namespace rastertest {
 
-using jextest::TempDir;
-
-// The colour of pixel (x, y) of page n, as red, green, blue.
-inline void pixelAt(int n, int x, int y, uint8_t rgb[3])
+// The sample of pixel (x, y) of page n, channel c.
+inline uint8_t sample(int n, int x, int y, int c)
 {
-  rgb[0] = (uint8_t)(x * 7 + n);
-  rgb[1] = (uint8_t)(y * 3);
-  rgb[2] = (uint8_t)((x ^ y) & 0xf0);
+  return (uint8_t)(c == 0 ? x * 7 + n : c == 1 ? y * 3 : (x ^ y) & 0xf0);
 }
 
-// pixelAt as a 0xRRGGBB value.
-inline uint32_t pixelValue(int n, int x, int y)
-{
-  uint8_t rgb[3];
-  pixelAt(n, x, y, rgb);
-  return (uint32_t)rgb[0] << 16 | (uint32_t)rgb[1] << 8 | rgb[2];
-}
-
-inline cups_page_header_t rgbHeader(unsigned w, unsigned h,
-                                    unsigned bytesPerLine = 0)
+inline cups_page_header_t header(unsigned w, unsigned h, cups_cspace_t space,
+                                 unsigned bytesPerLine = 0)
 {
   cups_page_header_t hdr;
   memset(&hdr, 0, sizeof(hdr));
@@ -40,29 +27,28 @@ inline cups_page_header_t rgbHeader(unsigned w, unsigned h,
   hdr.cupsWidth = w;
   hdr.cupsHeight = h;
   hdr.cupsBitsPerColor = 8;
-  hdr.cupsBitsPerPixel = 24;
-  hdr.cupsBytesPerLine = bytesPerLine ? bytesPerLine : w * 3;
-  hdr.cupsColorSpace = CUPS_CSPACE_RGB;
+  bool grey = space == CUPS_CSPACE_W || space == CUPS_CSPACE_SW ||
+              space == CUPS_CSPACE_K;
+  hdr.cupsBitsPerPixel = grey ? 8 : 24;
+  hdr.cupsBytesPerLine = bytesPerLine ? bytesPerLine : w * (grey ? 1 : 3);
+  hdr.cupsColorSpace = space;
   return hdr;
 }
 
-class FakeStream {
-public:
-  // A page whose lines hold pixelAt(n, ...) followed by padding bytes 0xee.
+// Pages whose lines hold sample(n, ...) (channel 0 alone for grey),
+// followed by padding bytes 0xee.
+struct FakeStream {
   // keepLines < height cuts the stream inside the page.
   void addPage(const cups_page_header_t& h, int n, int keepLines = -1)
   {
-    addHeader(h);
+    bytes += FAKE_CUPS_PAGE_TAG + std::string((const char*)&h, sizeof(h));
+    unsigned bpp = h.cupsBitsPerPixel / 8;
     for (int y = 0; y < (keepLines < 0 ? (int)h.cupsHeight : keepLines); y++) {
       std::string line(h.cupsBytesPerLine, '\xee');
-      for (unsigned x = 0; x < h.cupsWidth; x++)
-        pixelAt(n, (int)x, y, (uint8_t*)&line[x * 3]);
+      for (unsigned x = 0; x < h.cupsWidth * bpp; x++)
+        line[x] = (char)sample(n, (int)(x / bpp), y, (int)(x % bpp));
       bytes += line;
     }
-  }
-  void addHeader(const cups_page_header_t& h)
-  {
-    bytes += FAKE_CUPS_PAGE_TAG + std::string((const char*)&h, sizeof(h));
   }
 
   std::string bytes;

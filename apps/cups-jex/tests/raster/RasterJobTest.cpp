@@ -1,147 +1,140 @@
-// convertRasterJob over the test double of the CUPS imaging library: page
-// files decoded and compared pixel by pixel with what the stream held.
+// Raster pages through the test double of the CUPS imaging library, read
+// back with the independent page decoder.
 
 #include "FakeRaster.h"
 
+#include "JexTest.h"
+#include "JobError.h"
+#include "JobFileSet.h"
 #include "RasterJob.h"
 
-#include <plat/Exception.h>
+#include <os/PrivateDir.h>
 #include <rfb/ManagedPixelBuffer.h>
 #include <rfbdec/PageFile.h>
 
-#include <gtest/gtest.h>
+#include <filesystem>
 
 using namespace rastertest;
 
 namespace {
 
-std::vector<plat::String> convert(TempDir& dir, const FakeStream& s)
-{
-  std::string in = jextest::writeFile(dir.file("job.raster"), s.bytes);
+// What converting a stream in a private directory gave: the pages, or the
+// failure's status and message.
+struct Converted {
   std::vector<plat::String> pages;
-  cupsraster::convertRasterJob(in.c_str(), dir.file("jex-7").c_str(), pages);
-  return pages;
-}
+  int status = 0;
+  std::string text;           // the failure, or "|" and the pixels of each page
+  std::set<std::string> left; // files in the directory afterwards
+};
 
-void expectPage(const plat::String& path, int n, unsigned w, unsigned h)
+Converted convert(const FakeStream& s)
 {
-  rfb::PageFile page = rfb::PageFile::load(path.c_str());
-  ASSERT_EQ(page.header().width, w);
-  ASSERT_EQ(page.header().height, h);
-  EXPECT_EQ(page.header().constant, 1u);
-  rfb::ManagedPixelBuffer pb(rfb::PageFile::pixelFormat(), (int)w, (int)h);
-  page.decode(pb);
-  for (unsigned y = 0; y < h; y++) {
-    for (unsigned x = 0; x < w; x++) {
-      ASSERT_EQ(pb.getPixel((int)x, (int)y), pixelValue(n, (int)x, (int)y))
-          << "page " << n << " at " << x << "," << y;
+  char dir[] = "/tmp/jex-rastertest-XXXXXX";
+  mkdtemp(dir);
+  std::string in = jextest::writeFile(std::string(dir) + ".raster", s.bytes);
+  int fd = open(in.c_str(), O_RDONLY | O_CLOEXEC);
+  Converted c;
+  {
+    JobFileSet files;
+    files.setDir(os::openPrivateDir(dir, geteuid()), dir);
+    try {
+      cupsraster::convertRasterJob(fd, "job", files, "7", c.pages);
+      for (const plat::String& p : c.pages)
+        files.release(strrchr(p.c_str(), '/') + 1);
+    } catch (JobError& e) {
+      c.status = e.status();
+      c.text = e.message();
+      c.pages.clear();
     }
   }
+  close(fd);
+  c.left = jextest::listDir(dir);
+  for (const plat::String& p : c.pages) {
+    rfb::PageFile page = rfb::PageFile::load(p.c_str());
+    rfb::ManagedPixelBuffer pb(rfb::PageFile::pixelFormat(),
+                               (int)page.header().width,
+                               (int)page.header().height);
+    page.decode(pb);
+    c.text += "|";
+    for (int y = 0; y < pb.height(); y++)
+      for (int x = 0; x < pb.width(); x++)
+        c.text += std::to_string(pb.getPixel(x, y)) + ",";
+  }
+  std::filesystem::remove_all(dir);
+  unlink(in.c_str());
+  return c;
+}
+
+// The pixel text convert() gives for page n of w x h in a colour space.
+std::string expected(int n, int w, int h, cups_cspace_t space)
+{
+  std::string text = "|";
+  for (int y = 0; y < h; y++) {
+    for (int x = 0; x < w; x++) {
+      uint32_t r = sample(n, x, y, 0), g = sample(n, x, y, 1),
+               b = sample(n, x, y, 2);
+      if (space == CUPS_CSPACE_K)
+        r = g = b = 255 - r;
+      else if (space == CUPS_CSPACE_W || space == CUPS_CSPACE_SW)
+        g = b = r;
+      text += std::to_string(r << 16 | g << 8 | b) + ",";
+    }
+  }
+  return text;
 }
 
 } // namespace
 
-TEST(RasterJob, PagesDecodeToTheirSourcePixels)
+TEST(RasterJob, ColourAndGreyPagesDecodePixelExactly)
 {
-  TempDir dir;
   FakeStream s;
-  s.addPage(rgbHeader(65, 65), 0);
-  s.addPage(rgbHeader(100, 1), 1);
-  s.addPage(rgbHeader(130, 129), 2);
-  s.addPage(rgbHeader(70, 67, 70 * 3 + 13), 3); // padded lines
-  std::vector<plat::String> pages = convert(dir, s);
-  ASSERT_EQ(pages.size(), 4u);
-  EXPECT_EQ(pages[0], plat::String((dir.file("jex-7") + "-0.zrle").c_str()));
-  EXPECT_EQ(pages[2], plat::String((dir.file("jex-7") + "-2.zrle").c_str()));
-  expectPage(pages[0], 0, 65, 65);
-  expectPage(pages[1], 1, 100, 1);
-  expectPage(pages[2], 2, 130, 129);
-  expectPage(pages[3], 3, 70, 67);
+  s.addPage(header(65, 65, CUPS_CSPACE_RGB), 0);
+  s.addPage(header(70, 130, CUPS_CSPACE_SRGB, 70 * 3 + 13), 1); // padded
+  s.addPage(header(9, 3, CUPS_CSPACE_ADOBERGB), 2);
+  s.addPage(header(67, 70, CUPS_CSPACE_W, 67 + 5), 3);
+  s.addPage(header(5, 66, CUPS_CSPACE_SW), 4);
+  s.addPage(header(8, 2, CUPS_CSPACE_K), 5);
+  Converted c = convert(s);
+  ASSERT_EQ(c.status, 0) << c.text;
+  ASSERT_EQ(c.pages.size(), 6u);
+  EXPECT_EQ(c.text, expected(0, 65, 65, CUPS_CSPACE_RGB) +
+                        expected(1, 70, 130, CUPS_CSPACE_SRGB) +
+                        expected(2, 9, 3, CUPS_CSPACE_ADOBERGB) +
+                        expected(3, 67, 70, CUPS_CSPACE_W) +
+                        expected(4, 5, 66, CUPS_CSPACE_SW) +
+                        expected(5, 8, 2, CUPS_CSPACE_K));
 }
 
-TEST(RasterJob, UnsupportedPageEndsTheJobQuietly)
+TEST(RasterJob, PagesItCannotConvertFailTheJobAndLeaveNothing)
 {
-  TempDir dir;
-  FakeStream s;
-  s.addPage(rgbHeader(8, 8), 0);
-  cups_page_header_t grey = rgbHeader(8, 8);
-  grey.cupsBitsPerPixel = 8;
-  grey.cupsColorSpace = CUPS_CSPACE_W;
-  grey.cupsBytesPerLine = 8;
-  s.addHeader(grey);
-  s.bytes.append(64, '\x80');
-  s.addPage(rgbHeader(8, 8), 2);
-
-  testing::internal::CaptureStderr();
-  std::vector<plat::String> pages = convert(dir, s);
-  std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(err, "Page has unsupported pixel-format:\ncupsBitsPerColor: 8\n"
-                 "cupsBitsPerPixel: 8\ncupsColorSpace: 0\n");
-  ASSERT_EQ(pages.size(), 1u);
-  EXPECT_FALSE(jextest::exists(dir.file("jex-7-1.zrle")));
-}
-
-TEST(RasterJob, TruncatedPageThrowsAndLeavesItsFile)
-{
-  TempDir dir;
-  FakeStream s;
-  s.addPage(rgbHeader(10, 100), 0, 70);
-  std::string in = jextest::writeFile(dir.file("job.raster"), s.bytes);
-  std::vector<plat::String> pages;
-  try {
-    cupsraster::convertRasterJob(in.c_str(), dir.file("jex-7").c_str(), pages);
-    FAIL() << "no exception";
-  } catch (plat::Exception& e) {
-    EXPECT_STREQ(e.message(), "Unexpected end of CUPS page data");
+  cups_page_header_t cmyk = header(8, 8, CUPS_CSPACE_CMYK);
+  cmyk.cupsBitsPerPixel = 32;
+  cups_page_header_t banded = header(8, 8, CUPS_CSPACE_RGB);
+  banded.cupsColorOrder = CUPS_ORDER_BANDED;
+  struct Case {
+    cups_page_header_t second;
+    int keepLines;
+    std::string failure;
+  } cases[] = {
+      {cmyk, -1,
+       "Page has unsupported pixel-format: cupsBitsPerColor 8, "
+       "cupsBitsPerPixel 32, cupsColorSpace 6, cupsColorOrder 0"},
+      {banded, -1,
+       "Page has unsupported pixel-format: cupsBitsPerColor 8, "
+       "cupsBitsPerPixel 24, cupsColorSpace 1, cupsColorOrder 1"},
+      {header(32768, 1, CUPS_CSPACE_W), 0,
+       "Invalid CUPS page header: 32768x1 pixels, 32768 bytes per line"},
+      {header(10, 100, CUPS_CSPACE_RGB), 70,
+       "Unexpected end of CUPS page data"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.failure);
+    FakeStream s;
+    s.addPage(header(8, 8, CUPS_CSPACE_RGB), 0);
+    s.addPage(k.second, 1, k.keepLines);
+    Converted c = convert(s);
+    EXPECT_EQ(c.status, StatusCancelJob);
+    EXPECT_EQ(c.text, k.failure);
+    EXPECT_EQ(c.left, std::set<std::string>());
   }
-  EXPECT_TRUE(pages.empty());
-  EXPECT_TRUE(
-      jextest::exists(dir.file("jex-7-0.zrle"))); // the caller removes it
-}
-
-TEST(RasterJob, ZeroPagesAndOpenFailures)
-{
-  TempDir dir;
-  std::vector<plat::String> pages = convert(dir, FakeStream());
-  EXPECT_TRUE(pages.empty());
-  EXPECT_FALSE(jextest::exists(dir.file("jex-7-0.zrle")));
-
-  try {
-    cupsraster::convertRasterJob("/nonexistent/job", "/tmp/jex-x", pages);
-    FAIL() << "no exception";
-  } catch (plat::SystemException& e) {
-    EXPECT_EQ(std::string(e.message())
-                  .rfind("open(\"/nonexistent/job\", O_RDONLY): ", 0),
-              0u);
-    EXPECT_EQ(e.err(), ENOENT);
-  }
-}
-
-TEST(RasterJob, InsaneHeaderIsRejectedBeforeAllocating)
-{
-  TempDir dir;
-  FakeStream s;
-  s.addHeader(rgbHeader(60000, 60000, 100)); // lines shorter than pixels
-  EXPECT_THROW(convert(dir, s), plat::Exception);
-  FakeStream t;
-  t.addHeader(rgbHeader(70000, 10));
-  EXPECT_THROW(convert(dir, t), plat::Exception);
-}
-
-TEST(RasterJob, HeaderWordsOnDisk)
-{
-  TempDir dir;
-  FakeStream s;
-  cups_page_header_t letter = rgbHeader(85, 110);
-  letter.HWResolution[0] = 10;
-  letter.HWResolution[1] = 20;
-  letter.PageSize[0] = 612;
-  letter.PageSize[1] = 792;
-  s.addPage(letter, 0);
-  std::vector<plat::String> pages = convert(dir, s);
-  ASSERT_EQ(pages.size(), 1u);
-  rfb::PageFile page = rfb::PageFile::load(pages[0].c_str());
-  EXPECT_EQ(page.header().physWidth, 1080u);  // 85 * 254 / 20 = 1079.5
-  EXPECT_EQ(page.header().physHeight, 2794u); // 110 * 254 / 10
-  EXPECT_EQ(page.header().paperCode, 1u);
 }
