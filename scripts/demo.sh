@@ -59,7 +59,7 @@ cleanup() {
   [ -n "$AGENT_PID" ] && kill "$AGENT_PID" 2>/dev/null || true
   # The agent owns the delivered files; this demo's agent does nothing with
   # them, so remove them here.
-  rm -rf "$WORK" /tmp/jex-101* /tmp/jex-102*
+  rm -rf "$WORK" "/tmp/.jex-$AGENT_UID"/jex-10[12]*
 }
 trap cleanup EXIT
 chown "$AGENT_UID:$AGENT_GID" "$WORK"
@@ -108,7 +108,7 @@ echo "== what the agent received"
 cat "$WORK/agent.out"
 echo
 echo "== files the agent now owns"
-ls -l /tmp/jex-101* /tmp/jex-102*
+ls -l "/tmp/.jex-$AGENT_UID"/jex-10[12]*
 echo
 echo "== decoded pages"
 for f in "$WORK"/page-*.ppm; do

@@ -46,6 +46,12 @@ void installCancelHandler(const JobFileSet& files)
     sigaction(sig, &sa, nullptr);
 }
 
+void forgetCancelFiles(const JobFileSet& files)
+{
+  if (jobFiles == &files)
+    jobFiles = nullptr;
+}
+
 CancelBlock::CancelBlock()
 {
   sigset_t set = cancelSet();

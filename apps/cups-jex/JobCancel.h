@@ -15,8 +15,10 @@
 class JobFileSet;
 
 // Routes SIGTERM, SIGINT and SIGHUP to the handler, which removes the
-// files still registered in files (which must outlive the run).
+// files still registered in files, until files is destroyed.
 void installCancelHandler(const JobFileSet& files);
+// Called by the destructor of files: the handler then removes nothing.
+void forgetCancelFiles(const JobFileSet& files);
 
 // Blocks the cancel signals for its lifetime; a signal that arrives
 // meanwhile is handled when the block ends. Nests.

@@ -10,6 +10,7 @@
 JobFileSet::~JobFileSet()
 {
   CancelBlock block;
+  forgetCancelFiles(*this);
   removeAll();
   names_.clear();
   if (dirFd_ >= 0)

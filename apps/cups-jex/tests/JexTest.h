@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <grp.h>
+#include <iterator>
 #include <poll.h>
 #include <set>
 #include <sstream>
@@ -28,9 +29,7 @@ namespace jextest {
 inline std::string readFile(const std::string& path)
 {
   std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
+  return {std::istreambuf_iterator<char>(f), {}};
 }
 
 inline std::string writeFile(const std::string& path, const std::string& data)
@@ -43,18 +42,27 @@ inline std::string writeFile(const std::string& path, const std::string& data)
 // fails with EOVERFLOW on hosts with 64-bit directory offsets (armhf under
 // an emulator).
 inline std::set<std::string> listDir(const std::string& dir,
-                                     const std::string& prefix = "")
+                                     const std::string& prefix)
 {
   std::set<std::string> names;
   if (DIR* d = opendir(dir.c_str())) {
     while (dirent64* e = readdir64(d)) {
-      std::string n = e->d_name;
-      if (n != "." && n != ".." && n.compare(0, prefix.size(), prefix) == 0)
-        names.insert(n);
+      if (strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0)
+        names.insert(e->d_name);
     }
     closedir(d);
   }
   return names;
+}
+
+// A stream socket connected to path, or -1.
+inline int connectTo(const std::string& path)
+{
+  sockaddr_un addr = {};
+  addr.sun_family = AF_UNIX;
+  strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+  int s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  return connect(s, (sockaddr*)&addr, sizeof(addr)) == 0 ? s : (close(s), -1);
 }
 
 struct ProcessResult {
@@ -62,10 +70,9 @@ struct ProcessResult {
   int status = -1; // exit status, or 128 + the signal that ended it
 };
 
-// A child process with memory files as standard output and error (a child
-// that stops reading cannot block) and standard input from a memory file,
-// or from a pipe the test feeds. The alarm survives exec: a hung child is
-// ended by SIGALRM after a minute.
+// A child process writing to memory files (a child that stops reading
+// cannot block), reading a memory file or a pipe the test feeds. The alarm
+// survives exec: a hung child is ended by SIGALRM after a minute.
 class Process {
 public:
   Process(const std::vector<std::string>& argv,
@@ -77,13 +84,13 @@ public:
       pipe2(in, O_CLOEXEC);
     else if (pwrite(in[0], input.data(), input.size(), 0) < 0)
       ADD_FAILURE() << "pwrite";
-    for (int& fd : outFds_)
+    for (int& fd : out_)
       fd = memfd_create("out", MFD_CLOEXEC);
     pid = fork();
     if (pid == 0) {
       dup2(in[0], 0);
-      dup2(outFds_[0], 1);
-      dup2(outFds_[1], 2);
+      dup2(out_[0], 1);
+      dup2(out_[1], 2);
       for (const std::string& e : env) {
         size_t eq = e.find('=');
         if (eq == std::string::npos)
@@ -106,8 +113,8 @@ public:
   {
     if (pid > 0)
       wait();
-    for (int fd : outFds_)
-      close(fd);
+    close(out_[0]);
+    close(out_[1]);
   }
 
   void feed(const std::string& bytes)
@@ -130,21 +137,19 @@ public:
     pid = -1;
     ProcessResult r;
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-    for (int i = 0; i < 2; i++) {
-      std::string& s = i ? r.err : r.out;
-      char buf[4096];
-      ssize_t n;
-      for (off_t at = 0; (n = pread(outFds_[i], buf, sizeof(buf), at)) > 0;
-           at += n)
-        s.append(buf, (size_t)n);
-    }
+    char buf[4096];
+    ssize_t n;
+    for (off_t at = 0; (n = pread(out_[0], buf, sizeof(buf), at)) > 0; at += n)
+      r.out.append(buf, (size_t)n);
+    for (off_t at = 0; (n = pread(out_[1], buf, sizeof(buf), at)) > 0; at += n)
+      r.err.append(buf, (size_t)n);
     return r;
   }
 
   pid_t pid;
 
 private:
-  int outFds_[2];
+  int out_[2];
   int feed_ = -1;
 };
 
@@ -154,11 +159,9 @@ inline std::vector<std::string> targetCommand(std::string binary,
                                               std::vector<std::string> args)
 {
   std::vector<std::string> argv;
-#ifdef JEX_EMULATOR
   std::istringstream words(JEX_EMULATOR);
   for (std::string w; words >> w;)
     argv.push_back(w);
-#endif
   argv.push_back(binary);
   argv.insert(argv.end(), args.begin(), args.end());
   return argv;
@@ -171,18 +174,10 @@ inline ProcessResult run(const std::vector<std::string>& argv,
   return Process(argv, env, input).wait();
 }
 
-// Waits up to 30 s for pred to hold.
-template <class F> bool eventually(F pred)
-{
-  for (int i = 0; i < 3000 && !pred(); i++)
-    usleep(10000);
-  return pred();
-}
-
 // A listener on path, in a child process running as uid/gid (which makes
-// the socket's directory, 0700, if it is missing). It sends back through a
-// pipe everything one connection brought, or with Mode NoRead accepts and
-// never reads, or with NoAccept never accepts (backlog 0).
+// the socket's directory, 0700, if it is missing). Read: sends back through
+// a pipe what one connection brought; NoRead: accepts and never reads;
+// NoAccept: never accepts (backlog 0).
 class TestAgent {
 public:
   enum Mode { Read, NoRead, NoAccept };
@@ -190,11 +185,8 @@ public:
   {
     int fds[2];
     pipe2(fds, O_CLOEXEC);
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(fds[0]);
+    if ((pid_ = fork()) == 0)
       _exit(child(path, uid, gid, fds[1], mode));
-    }
     close(fds[1]);
     fd_ = fds[0];
     char c = 0;
@@ -230,20 +222,19 @@ private:
     sockaddr_un addr = {};
     addr.sun_family = AF_UNIX;
     strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
-    unlink(path.c_str());
     int s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    unlink(path.c_str());
     if (bind(s, (sockaddr*)&addr, sizeof(addr)) != 0 ||
         chmod(path.c_str(), 0777) != 0 ||
         listen(s, mode == NoAccept ? 0 : 4) != 0 || write(out, "L", 1) != 1)
       return 12;
     int c = mode == NoAccept ? -1 : accept(s, nullptr, nullptr);
     char buf[4096];
-    ssize_t n;
-    while (mode == Read && (n = read(c, buf, sizeof(buf))) > 0) {
+    for (ssize_t n; mode == Read && (n = read(c, buf, sizeof(buf))) > 0;) {
       if (write(out, buf, (size_t)n) != n)
         return 15;
     }
-    if (mode != Read)
+    while (mode != Read)
       pause();
     return 0;
   }

@@ -26,18 +26,35 @@ std::vector<Account> accounts;
 
 const std::string pdf = "%PDF-1.4\nnot really a document\n%%EOF\n";
 
+std::string lengthPrefixed(const std::string& s)
+{
+  uint32_t n = (uint32_t)s.size();
+  return std::string{(char)(n >> 24), (char)(n >> 16), (char)(n >> 8),
+                     (char)n} +
+         s;
+}
+
+TEST(Entry, DiscoveryAndUsage)
+{
+  ProcessResult r = run(targetCommand(JEX_BINARY, {}));
+  EXPECT_EQ(r.out, "direct jex:/ \"JEX Printer\" \"JEX Remote Printer\"\n");
+  EXPECT_EQ(r.status, 0);
+  r = run(targetCommand(JEX_BINARY, {"1", "2", "3"}));
+  EXPECT_EQ(r.err, "Usage: jex job user title num-copies options [filename]\n");
+  EXPECT_EQ(r.status, 1);
+}
+
 class Job : public testing::Test {
 protected:
   // Two accounts of this test program alone: CTest may run several at once.
   static void SetUpTestSuite()
   {
     for (const char* suffix : {"a", "b"}) {
-      if (geteuid() != 0)
-        return;
       std::string name = "jext" + std::to_string(getpid()) + suffix;
-      for (int i = 0; i < 20 && run({"useradd", "--system", "--no-create-home",
-                                     "--shell", "/usr/sbin/nologin", name})
-                                        .status != 0;
+      for (int i = 0;
+           geteuid() == 0 && i < 20 &&
+           run({"useradd", "-r", "-M", "-s", "/usr/sbin/nologin", name})
+                   .status != 0;
            i++)
         usleep(200000); // another program holds the account files' lock
       if (const passwd* pw = getpwnam(name.c_str()))
@@ -49,7 +66,6 @@ protected:
   {
     for (const Account& a : accounts)
       run({"userdel", a.name});
-    accounts.clear();
   }
 
   void SetUp() override
@@ -61,6 +77,7 @@ protected:
     static int counter;
     id = std::to_string(getpid() * 100 + ++counter);
     dir = "/tmp/.jex-" + a().uid;
+    socket = dir + "/print.ag";
     victim = writeFile("/tmp/jex-test-victim-" + id, "secret");
   }
   void TearDown() override
@@ -74,96 +91,87 @@ protected:
 
   const Account& a() const { return accounts[0]; }
   const Account& b() const { return accounts[1]; }
-  std::string socket() const { return dir + "/print.ag"; }
   std::string uri(const std::string& format) const
   {
     return "DEVICE_URI=jex:/" + format + "/" + a().uid + "@ag";
   }
-  std::set<std::string> jobFilesInDir() const
+  void makeDir(const Account& owner, mode_t mode) const
   {
-    return listDir(dir, "jex-" + id);
+    mkdir(dir.c_str(), 0700);
+    chown(dir.c_str(), owner.id, owner.gid);
+    chmod(dir.c_str(), mode);
+  }
+  std::vector<std::string> jex(const std::string& jobId = "",
+                               const std::string& file = "",
+                               const std::string& title = "My title",
+                               const char* binary = JEX_BINARY) const
+  {
+    std::vector<std::string> args = {jobId.empty() ? id : jobId, "u", title,
+                                     "1", ""};
+    if (!file.empty())
+      args.push_back(file);
+    return targetCommand(binary, args);
   }
 
-  Process start(const std::vector<std::string>& env, const std::string& input,
-                bool feedByPipe = false, const std::string& title = "My title",
-                const char* binary = JEX_BINARY)
+  // The failure lines at the end, the status, and nothing of the job left.
+  void expectFailure(const ProcessResult& r, int status, const std::string& m)
   {
-    return Process(targetCommand(binary, {id, "alice", title, "1", ""}), env,
-                   input, feedByPipe);
-  }
-
-  // Expects the failure lines, nothing of the job left, and the status.
-  void expectFailure(const ProcessResult& r, int status,
-                     const std::string& message)
-  {
-    std::string tail = "jex: " + message + "\nERROR: " + message + "\n";
+    std::string tail = "jex: " + m + "\nERROR: " + m + "\n";
     EXPECT_EQ(r.status, status) << r.err;
-    EXPECT_TRUE(r.err.size() >= tail.size() &&
-                r.err.compare(r.err.size() - tail.size(), tail.size(), tail) ==
-                    0)
-        << r.err << "\nexpected the end:\n"
-        << tail;
-    EXPECT_EQ(jobFilesInDir(), std::set<std::string>());
+    EXPECT_EQ(r.err.substr(r.err.size() - std::min(r.err.size(), tail.size())),
+              tail);
+    EXPECT_EQ(listDir(dir, "jex-"), std::set<std::string>());
   }
 
-  std::string id, dir, victim;
+  std::string id, dir, socket, victim;
 };
-
-std::string lengthPrefixed(const std::string& s)
-{
-  uint32_t n = (uint32_t)s.size();
-  return std::string{(char)(n >> 24), (char)(n >> 16), (char)(n >> 8),
-                     (char)n} +
-         s;
-}
 
 TEST_F(Job, AttacksOfOtherUsersAndBadInput)
 {
-  enum Listener { None, Agent, Root };
-  auto privateDir = [this](uid_t uid, gid_t gid, mode_t mode) {
-    mkdir(dir.c_str(), 0700);
-    chown(dir.c_str(), uid, gid);
-    chmod(dir.c_str(), mode);
-  };
+  enum Listener { None, Agent, SilentAgent, Root };
   const std::string in = "jex-" + id + ".in", ini = "jex-" + id + ".ini";
-  const std::string d = dir, u = a().uid;
+  const std::string &d = dir, &u = a().uid, &v = victim;
+  auto inTmp = [&](const std::string& name) { return "/tmp/" + name; };
+  auto inDir = [&](const std::string& name) { return d + "/" + name; };
   struct Case {
     const char* what;
     std::function<void()> plant;
     Listener listener;
-    std::string env; // "" is a PDF job for account a
+    std::string env; // "TITLE": with control characters; "": plain
     int status;
-    std::string failure; // for a delivered job: the title's manifest line
+    std::string text; // the failure, or the manifest's title line
   } cases[] = {
       {"links to a root file at the old names",
        [&] {
-         symlink(victim.c_str(), ("/tmp/" + in).c_str());
-         link(victim.c_str(), ("/tmp/" + ini).c_str());
+         symlink(v.c_str(), inTmp(in).c_str());
+         link(v.c_str(), inTmp(ini).c_str());
        },
        Agent, "", 0, "Name=My title"},
       {"a FIFO and a directory at the old names",
        [&] {
-         mkfifo(("/tmp/" + in).c_str(), 0666);
-         mkdir(("/tmp/" + ini).c_str(), 0777);
+         mkfifo(inTmp(in).c_str(), 0666);
+         mkdir(inTmp(ini).c_str(), 0777);
        },
        Agent, "", 0, "Name=My title"},
       {"a link and a FIFO the user planted in the private directory",
        [&] {
-         symlink(victim.c_str(), (dir + "/" + in).c_str());
-         mkfifo((dir + "/" + ini).c_str(), 0600);
+         symlink(v.c_str(), inDir(in).c_str());
+         mkfifo(inDir(ini).c_str(), 0600);
        },
        Agent, "", 0, "Name=My title"},
       {"control characters in the title", nullptr, Agent, "TITLE", 0,
        "Name=My  title "},
-      {"directory squatted by another user",
-       [&] { privateDir(b().id, b().gid, 0700); }, None, "", 1,
-       d + ": owned by uid " + b().uid + ", not " + u},
-      {"own directory open to all", [&] { privateDir(a().id, a().gid, 0777); },
-       None, "", 1, d + ": mode 0777 lets group or others in"},
-      {"directory replaced by a link", [&] { symlink("/tmp", d.c_str()); },
-       None, "", 1, d + ": is a symbolic link"},
-      {"listener of another uid", [&] { privateDir(a().id, a().gid, 0700); },
-       Root, "", 1, d + "/print.ag is served by uid 0, not by uid " + u},
+      {"an agent that never reads", nullptr, SilentAgent, "", 0,
+       "Name=My title"},
+      {"directory squatted by another user", [&] { makeDir(b(), 0700); }, None,
+       "", 1, d + ": owned by uid " + b().uid + ", not " + u},
+      {"own directory open to all", [&] { makeDir(a(), 0777); }, None, "", 1,
+       d + ": mode 0777 lets group or others in"},
+      {"directory replaced by a link",
+       [&] { symlink("/nonexistent", d.c_str()); }, None, "", 1,
+       d + ": is a symbolic link"},
+      {"listener of another uid", [&] { makeDir(a(), 0700); }, Root, "", 1,
+       d + "/print.ag is served by uid 0, not by uid " + u},
       {"uid 0", nullptr, None, "DEVICE_URI=jex:/PDF/0@ag", 1,
        "invalid device-uri 'jex:/PDF/0@ag'"},
       {"uid -0", nullptr, None, "DEVICE_URI=jex:/PDF/-0@ag", 1,
@@ -173,63 +181,62 @@ TEST_F(Job, AttacksOfOtherUsersAndBadInput)
       {"no URI", nullptr, None, "DEVICE_URI", 1, "invalid device-uri '(null)'"},
       {"no private directory", nullptr, None, "", 6,
        "no session agent for uid " + u + ": " + d + " is missing"},
-      {"nobody listening", [&] { privateDir(a().id, a().gid, 0700); }, None, "",
-       6,
+      {"nobody listening", [&] { makeDir(a(), 0700); }, None, "", 6,
        "no session agent listening at " + d +
            "/print.ag (connect: No such file or directory (2))"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::unique_ptr<TestAgent> agent;
-    if (c.listener == Agent)
-      agent.reset(new TestAgent(socket(), a().id, a().gid));
+    if (c.listener == Agent || c.listener == SilentAgent) {
+      agent.reset(new TestAgent(socket, a().id, a().gid,
+                                c.listener == Agent ? TestAgent::Read
+                                                    : TestAgent::NoRead));
+    }
     if (c.plant)
       c.plant();
     if (c.listener == Root)
-      agent.reset(new TestAgent(socket(), 0, 0, TestAgent::NoAccept));
+      agent.reset(new TestAgent(socket, 0, 0, TestAgent::NoAccept));
     std::set<std::string> planted = listDir("/tmp", "jex-" + id);
     bool title = c.env == "TITLE";
-    ProcessResult r =
-        start({title || c.env.empty() ? uri("PDF") : c.env, "PRINTER=queue1"},
-              pdf, false, title ? "My\n\ttitle\x7f" : "My title")
-            .wait();
+    ProcessResult r = run(
+        jex("", "", title ? "My\n\ttitle\x7f" : "My title"),
+        {title || c.env.empty() ? uri("PDF") : c.env, "PRINTER=queue1"}, pdf);
     if (c.status == 0) {
       ASSERT_EQ(r.status, 0) << r.err;
-      EXPECT_EQ(agent->received(), lengthPrefixed(dir + "/" + ini));
-      EXPECT_EQ(readFile(dir + "/" + in), pdf);
-      EXPECT_EQ(readFile(dir + "/" + ini),
-                "[Document]\n" + c.failure +
+      if (c.listener == Agent) {
+        EXPECT_EQ(agent->received(), lengthPrefixed(inDir(ini)));
+      }
+      EXPECT_EQ(readFile(inDir(in)), pdf);
+      EXPECT_EQ(readFile(inDir(ini)),
+                "[Document]\n" + c.text +
                     "\n[Device]\nDeviceName=queue1\n[PDF]\nCount=1\nFile0=" +
-                    dir + "/" + in + "\n");
+                    inDir(in) + "\n");
       for (const std::string& f : {in, ini}) {
         struct stat st;
-        lstat((dir + "/" + f).c_str(), &st);
+        lstat(inDir(f).c_str(), &st);
         EXPECT_TRUE(S_ISREG(st.st_mode) && st.st_uid == a().id &&
                     (st.st_mode & 0777) == 0600)
             << f;
       }
     } else {
-      expectFailure(r, c.status, c.failure);
+      expectFailure(r, c.status, c.text);
     }
     EXPECT_EQ(listDir("/tmp", "jex-" + id), planted);
     EXPECT_EQ(readFile(victim), "secret");
     agent.reset();
     TearDown();
-    victim = writeFile(victim, "secret");
+    writeFile(victim, "secret");
   }
 
   // A job id that would reach outside the directory, and input that
   // cannot be read: refused as root, before anything is made.
-  ProcessResult r =
-      run(targetCommand(JEX_BINARY, {"7/../../etc/x", "u", "t", "1", ""}),
-          {uri("PDF")}, pdf);
+  ProcessResult r = run(jex("7/../../etc/x"), {uri("PDF")}, pdf);
   expectFailure(r, 4, "invalid job number '7/../../etc/x'");
-  r = run(targetCommand(JEX_BINARY, {id, "u", "t", "1", "", "/nonexistent"}),
-          {uri("PDF")}, pdf);
+  r = run(jex("", "/nonexistent"), {uri("PDF")});
   expectFailure(r, 4,
                 "open(\"/nonexistent\", O_RDONLY): No such file or directory "
                 "(2)");
-  EXPECT_EQ(listDir("/tmp", "jex-" + id), std::set<std::string>());
 }
 
 // backend.conf is used only when root alone can have written it.
@@ -245,51 +252,44 @@ TEST_F(Job, SettingsFile)
       {"HandOffTimeout=5\n", 0, 0664, ": writable by group or others"},
       {"# comment\n\nHandOffTimeout\n", 0, 0644, ":3: expected Name=value"},
       {"NoSuchSetting=1\n", 0, 0644, ":1: unknown setting \"NoSuchSetting\""},
+      // With a listener whose queue is full, the job waits only so long.
+      {"HandOffTimeout=1\nLog=*:stderr:100\n", 0, 0644,
+       "the session agent at " + socket + " accepted no connection within 1 s"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     writeFile(JEX_TEST_CONF, c.text);
     chown(JEX_TEST_CONF, c.owner, 0);
     chmod(JEX_TEST_CONF, c.mode);
-    TestAgent agent(socket(), a().id, a().gid);
+    bool full = c.failure[0] != ':';
+    TestAgent agent(socket, a().id, a().gid,
+                    full ? TestAgent::NoAccept : TestAgent::Read);
+    int filler = full ? connectTo(socket) : -1;
     ProcessResult r =
-        start({uri("PDF")}, pdf, false, "t", JEX_CONFTEST_BINARY).wait();
-    expectFailure(r, 1, JEX_TEST_CONF + c.failure);
+        run(jex("", "", "t", JEX_CONFTEST_BINARY), {uri("PDF")}, pdf);
+    close(filler);
+    expectFailure(r, full ? 6 : 1,
+                  full ? c.failure : JEX_TEST_CONF + c.failure);
+    EXPECT_EQ(
+        r.err.find("DEBUG: ConfigParameter: set HandOffTimeout(int) to 1") ==
+            std::string::npos,
+        !full);
   }
-
-  // A listener whose queue is full holds the job only as long as allowed.
-  writeFile(JEX_TEST_CONF, "HandOffTimeout=1\nLog=*:stderr:100\n");
-  chown(JEX_TEST_CONF, 0, 0);
-  chmod(JEX_TEST_CONF, 0644);
-  TestAgent agent(socket(), a().id, a().gid, TestAgent::NoAccept);
-  int filler = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_un addr = {};
-  addr.sun_family = AF_UNIX;
-  strcpy(addr.sun_path, socket().c_str());
-  ASSERT_EQ(connect(filler, (sockaddr*)&addr, sizeof(addr)), 0);
-  ProcessResult r =
-      start({uri("PDF")}, pdf, false, "t", JEX_CONFTEST_BINARY).wait();
-  close(filler);
   unlink(JEX_TEST_CONF);
-  EXPECT_NE(r.err.find("DEBUG: ConfigParameter: set HandOffTimeout(int) to 1"),
-            std::string::npos);
-  expectFailure(r, 6,
-                "the session agent at " + socket() +
-                    " accepted no connection within 1 s");
 }
 
-// A full disk in a private mount namespace: a small /tmp.
+// A full disk, in a private mount namespace with a small /tmp.
 TEST_F(Job, FullDiskFailsAndLeavesNothing)
 {
-  std::string jex;
-  for (const std::string& w : targetCommand(JEX_BINARY, {}))
-    jex += "'" + w + "' ";
-  std::string script =
-      "mount -t tmpfs -o size=64k tmpfs /tmp && mkdir -m 700 " + dir +
-      " && chown " + a().uid + " " + dir + " || exit 99; " + jex + id +
-      " u t 1 ''; s=$?; ls -A " + dir + "; exit $s";
-  ProcessResult r = run({"unshare", "-m", "sh", "-c", script}, {uri("PDF")},
-                        std::string(200000, 'x'));
+  std::string cmd;
+  for (const std::string& w : jex())
+    cmd += "'" + w + "' ";
+  ProcessResult r =
+      run({"unshare", "-m", "sh", "-c",
+           "mount -t tmpfs -o size=64k tmpfs /tmp && mkdir -m 700 " + dir +
+               " && chown " + a().uid + " " + dir + " || exit 99; " + cmd +
+               "; s=$?; ls -A " + dir + "; exit $s"},
+          {uri("PDF")}, std::string(200000, 'x'));
   if (r.status == 99)
     GTEST_SKIP() << "needs a private mount namespace: " << r.err;
   EXPECT_EQ(r.status, 1) << r.err;
@@ -301,33 +301,36 @@ TEST_F(Job, FullDiskFailsAndLeavesNothing)
 
 #ifdef JEX_SAMPLE_RASTER
 
-std::string sampleRaster(int pages, const std::string& size, int dpi)
+std::string sampleRaster(int pages, const std::string& size, int dpi,
+                         const std::string& spaces = "rgb")
 {
   return run(targetCommand(JEX_SAMPLE_RASTER,
                            {"--pages", std::to_string(pages), "--size", size,
-                            "--dpi", std::to_string(dpi), "--paper", "letter"}))
+                            "--dpi", std::to_string(dpi), "--paper", "letter",
+                            "--spaces", spaces}))
       .out;
 }
 
 TEST_F(Job, RasterPagesDecodeToTheirPixels)
 {
-  std::string raster = sampleRaster(3, "130x70", 72);
-  TestAgent agent(socket(), a().id, a().gid);
-  ProcessResult r = start({uri("ZRLE"), "PRINTER=q"}, raster).wait();
+  const char* spaces[] = {"rgb", "w", "srgb", "k", "adobergb", "sw"};
+  TestAgent agent(socket, a().id, a().gid);
+  ProcessResult r =
+      run(jex(), {uri("ZRLE"), "PRINTER=q"},
+          sampleRaster(6, "130x70", 72, "rgb,w,srgb,k,adobergb,sw"));
   ASSERT_EQ(r.status, 0) << r.err;
-  std::string pages, base = dir + "/jex-" + id;
-  for (int n = 0; n < 3; n++)
-    pages += "File" + std::to_string(n) + "=" + base + "-" + std::to_string(n) +
+  std::string files, base = dir + "/jex-" + id, g = std::to_string(a().gid);
+  for (int n = 0; n < 6; n++)
+    files += "File" + std::to_string(n) + "=" + base + "-" + std::to_string(n) +
              ".zrle\n";
-  std::string g = std::to_string(a().gid);
   EXPECT_EQ(r.err, "jex: backend dropped privs to uid=" + a().uid +
                        ", euid=" + a().uid + ", egid=" + g + ", groups=" + g +
                        ",\n[Document]\nName=My title\n[Device]\n"
-                       "DeviceName=q\n[ZRLE]\nCount=3\n" +
-                       pages + "jex: connecting to socket \"" + socket() +
+                       "DeviceName=q\n[ZRLE]\nCount=6\n" +
+                       files + "jex: connecting to socket \"" + socket +
                        "\"\njex: socket connected successfully\n");
   EXPECT_EQ(agent.received(), lengthPrefixed(base + ".ini"));
-  for (int n = 0; n < 3; n++) {
+  for (int n = 0; n < 6; n++) {
     rfb::PageFile page =
         rfb::PageFile::load((base + "-" + std::to_string(n) + ".zrle").c_str());
     EXPECT_EQ(page.header().paperCode, 1u); // Letter
@@ -336,20 +339,36 @@ TEST_F(Job, RasterPagesDecodeToTheirPixels)
     int wrong = 0;
     for (unsigned y = 0; y < 70; y++) {
       for (unsigned x = 0; x < 130; x++) {
-        uint8_t rgb[3];
-        jextools::samplePixel(n, x, y, rgb);
-        uint32_t want = (uint32_t)rgb[0] << 16 | (uint32_t)rgb[1] << 8 | rgb[2];
+        uint8_t c[3];
+        jextools::samplePixel(n, x, y, c);
+        if (spaces[n][0] == 'k' || spaces[n][0] == 'w' || spaces[n][1] == 'w')
+          c[0] = c[1] = c[2] = spaces[n][0] == 'k' ? 255 - c[0] : c[0];
+        uint32_t want = (uint32_t)c[0] << 16 | (uint32_t)c[1] << 8 | c[2];
         wrong += pb.getPixel((int)x, (int)y) != want;
       }
     }
-    EXPECT_EQ(wrong, 0) << "page " << n;
+    EXPECT_EQ(wrong, 0) << spaces[n];
   }
 
-  // Cut inside the third page: the job can never print.
-  TearDown();
-  TestAgent again(socket(), a().id, a().gid);
-  r = start({uri("ZRLE")}, raster.substr(0, raster.size() * 5 / 6)).wait();
-  expectFailure(r, 4, "Unexpected end of CUPS page data");
+  // Pages it cannot convert, in a file only root may read.
+  struct Case {
+    std::string raster, failure;
+  } cases[] = {
+      {sampleRaster(1, "8x8", 72, "cmyk"),
+       "Page has unsupported pixel-format: cupsBitsPerColor 8, "
+       "cupsBitsPerPixel 32, cupsColorSpace 6, cupsColorOrder 0"},
+      {sampleRaster(1, "32768x1", 72, "w"),
+       "Invalid CUPS page header: 32768x1 pixels, 32768 bytes per line"},
+      {sampleRaster(3, "130x70", 72).substr(0, 5 * 130 * 70 * 3 / 2),
+       "Unexpected end of CUPS page data"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failure);
+    TearDown();
+    TestAgent again(socket, a().id, a().gid);
+    chmod(writeFile(victim, c.raster).c_str(), 0600);
+    expectFailure(run(jex("", victim), {uri("ZRLE")}), 4, c.failure);
+  }
 }
 
 // A cancel (SIGTERM) ends the job wherever it waits and removes its files.
@@ -359,34 +378,31 @@ TEST_F(Job, CancelLeavesNothing)
   struct Case {
     const char* what;
     std::string format, input; // fed before the cancel; the pipe stays open
-    std::string waitFor;       // a file of the job that shows the moment
-    TestAgent::Mode agent;
+    std::string waitFor;       // the file of the job that shows the moment
   } cases[] = {
-      {"copying from a quiet pipe", "PDF", pdf, ".in", TestAgent::Read},
-      {"inside page 2", "ZRLE", raster.substr(0, raster.size() / 2), "-1.zrle",
-       TestAgent::Read},
-      {"connecting to a full queue", "PDF", pdf, ".ini", TestAgent::NoAccept},
+      {"copying from a quiet pipe", "PDF", pdf, ".in"},
+      {"inside page 2", "ZRLE", raster.substr(0, raster.size() / 2), "-1.zrle"},
+      {"connecting to a full queue", "PDF", pdf, ".ini"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    TestAgent agent(socket(), a().id, a().gid, c.agent);
-    int filler = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un addr = {};
-    addr.sun_family = AF_UNIX;
-    strcpy(addr.sun_path, socket().c_str());
-    if (c.agent == TestAgent::NoAccept)
-      connect(filler, (sockaddr*)&addr, sizeof(addr));
-    Process p = start({uri(c.format)}, "", true);
+    bool full = c.waitFor == ".ini";
+    TestAgent agent(socket, a().id, a().gid,
+                    full ? TestAgent::NoAccept : TestAgent::Read);
+    int filler = full ? connectTo(socket) : -1;
+    Process p(jex(), {uri(c.format)}, "", true);
     p.feed(c.input);
-    if (c.waitFor == ".ini")
+    if (full)
       p.closeInput(); // the copy ends, the hand-off waits
     std::string file = dir + "/jex-" + id + c.waitFor;
-    EXPECT_TRUE(eventually([&] { return access(file.c_str(), F_OK) == 0; }));
+    for (int i = 0; i < 3000 && access(file.c_str(), F_OK) != 0; i++)
+      usleep(10000);
     kill(p.pid, SIGTERM);
     ProcessResult r = p.wait();
     close(filler);
     EXPECT_EQ(r.status, 128 + SIGTERM) << r.err;
-    EXPECT_EQ(jobFilesInDir(), std::set<std::string>());
+    EXPECT_EQ(listDir(dir, "jex-"), std::set<std::string>());
+    TearDown();
   }
 }
 
