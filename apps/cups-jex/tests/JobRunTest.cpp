@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -74,23 +75,19 @@ struct ProcessResult {
   int status = -1; // exit status, or 128 + the signal that ended it
 };
 
-// A child process writing to memory files (a child that stops reading
-// cannot block), reading a memory file or a pipe the test feeds. The alarm
-// survives exec: a hung child is ended by SIGALRM after a minute.
+// A child process with memory files as standard streams: a child that
+// stops reading cannot block. The alarm survives exec: a hung child is
+// ended by SIGALRM after a minute.
 class Process {
 public:
-  Process(const std::vector<std::string>& argv, const std::string& input,
-          bool feedByPipe = false)
+  Process(const std::vector<std::string>& argv, const std::string& input)
   {
-    int in[2] = {memfd_create("in", MFD_CLOEXEC), -1};
-    if (feedByPipe)
-      pipe2(in, O_CLOEXEC);
-    EXPECT_EQ(pwrite(in[0], input.data(), input.size(), 0),
-              feedByPipe ? -1 : (ssize_t)input.size());
+    int in = memfd_create("in", MFD_CLOEXEC);
+    EXPECT_EQ(pwrite(in, input.data(), input.size(), 0), (ssize_t)input.size());
     for (int& fd : out_)
       fd = memfd_create("out", MFD_CLOEXEC);
     if ((pid = fork()) == 0) {
-      dup2(in[0], 0);
+      dup2(in, 0);
       dup2(out_[0], 1);
       dup2(out_[1], 2);
       std::vector<char*> args;
@@ -101,8 +98,7 @@ public:
       execvp(args[0], args.data());
       _exit(127);
     }
-    close(in[0]);
-    feed_ = in[1];
+    close(in);
   }
   ~Process()
   {
@@ -112,19 +108,8 @@ public:
     close(out_[1]);
   }
 
-  void feed(const std::string& bytes)
-  {
-    EXPECT_EQ(write(feed_, bytes.data(), bytes.size()), (ssize_t)bytes.size());
-  }
-  void closeInput()
-  {
-    if (feed_ >= 0)
-      close(feed_);
-    feed_ = -1;
-  }
   ProcessResult wait()
   {
-    closeInput();
     int st = 0;
     while (waitpid(pid, &st, 0) < 0 && errno == EINTR) {
     }
@@ -140,7 +125,6 @@ public:
 
 private:
   int out_[2];
-  int feed_ = -1;
 };
 
 ProcessResult run(const std::vector<std::string>& argv,
@@ -223,10 +207,8 @@ const std::string pdf = "%PDF-1.4\nnot really a document\n%%EOF\n";
 
 std::string lengthPrefixed(const std::string& s)
 {
-  uint32_t n = (uint32_t)s.size();
-  return std::string{(char)(n >> 24), (char)(n >> 16), (char)(n >> 8),
-                     (char)n} +
-         s;
+  uint32_t n = htonl((uint32_t)s.size());
+  return std::string((const char*)&n, 4) + s;
 }
 
 TEST(Entry, DiscoveryAndUsage)
@@ -334,7 +316,7 @@ TEST_F(Job, AttacksOfOtherUsersAndBadInput)
     const char* what;
     std::function<void()> plant;
     Listener listener;
-    std::string env; // "TITLE": with control characters; "": plain
+    bool oddTitle; // with control characters
     int status;
     std::string text; // the failure, or the manifest's title line
   } cases[] = {
@@ -343,40 +325,33 @@ TEST_F(Job, AttacksOfOtherUsersAndBadInput)
          symlink(v.c_str(), inTmp(in).c_str());
          link(v.c_str(), inTmp(ini).c_str());
        },
-       Agent, "", 0, "Name=My title"},
+       Agent, false, 0, "Name=My title"},
       {"a FIFO and a directory at the old names",
        [&] {
          mkfifo(inTmp(in).c_str(), 0666);
          mkdir(inTmp(ini).c_str(), 0777);
        },
-       Agent, "", 0, "Name=My title"},
+       Agent, false, 0, "Name=My title"},
       {"a link and a FIFO the user planted in the private directory",
        [&] {
          symlink(v.c_str(), inDir(in).c_str());
          mkfifo(inDir(ini).c_str(), 0600);
        },
-       Agent, "", 0, "Name=My title"},
-      {"control characters in the title", nullptr, Agent, "TITLE", 0,
+       Agent, false, 0, "Name=My title"},
+      {"control characters in the title", nullptr, Agent, true, 0,
        "Name=My  title "},
       {"directory squatted by another user", [&] { makeDir(b(), 0700); }, None,
-       "", 1, d + ": owned by uid " + b().uid + ", not " + u},
-      {"own directory open to all", [&] { makeDir(a(), 0777); }, None, "", 1,
+       false, 1, d + ": owned by uid " + b().uid + ", not " + u},
+      {"own directory open to all", [&] { makeDir(a(), 0777); }, None, false, 1,
        d + ": mode 0777 lets group or others in"},
       {"directory replaced by a link",
-       [&] { symlink("/nonexistent", d.c_str()); }, None, "", 1,
+       [&] { symlink("/nonexistent", d.c_str()); }, None, false, 1,
        d + ": is a symbolic link"},
-      {"listener of another uid", [&] { makeDir(a(), 0700); }, Root, "", 1,
+      {"listener of another uid", [&] { makeDir(a(), 0700); }, Root, false, 1,
        d + "/print.ag is served by uid 0, not by uid " + u},
-      {"uid 0", nullptr, None, "DEVICE_URI=jex:/PDF/0@ag", 1,
-       "invalid device-uri 'jex:/PDF/0@ag'"},
-      {"uid -0", nullptr, None, "DEVICE_URI=jex:/PDF/-0@ag", 1,
-       "invalid device-uri 'jex:/PDF/-0@ag'"},
-      {"uid +0", nullptr, None, "DEVICE_URI=jex:/PDF/+0@ag", 1,
-       "invalid device-uri 'jex:/PDF/+0@ag'"},
-      {"no URI", nullptr, None, "DEVICE_URI", 1, "invalid device-uri '(null)'"},
-      {"no private directory", nullptr, None, "", 6,
+      {"no private directory", nullptr, None, false, 6,
        "no session agent for uid " + u + ": " + d + " is missing"},
-      {"nobody listening", [&] { makeDir(a(), 0700); }, None, "", 6,
+      {"nobody listening", [&] { makeDir(a(), 0700); }, None, false, 6,
        "no session agent listening at " + d +
            "/print.ag (connect: No such file or directory (2))"},
   };
@@ -390,11 +365,9 @@ TEST_F(Job, AttacksOfOtherUsersAndBadInput)
     if (c.listener == Root)
       agent.reset(new TestAgent(socket, 0, 0, 0));
     std::set<std::string> planted = listDir("/tmp", "jex-" + id);
-    bool title = c.env == "TITLE";
-    ProcessResult r =
-        run(jex({title || c.env.empty() ? uri("PDF") : c.env, "PRINTER=queue1"},
-                "", "", title ? "My\n\ttitle\x7f" : "My title"),
-            pdf);
+    ProcessResult r = run(jex({uri("PDF"), "PRINTER=queue1"}, "", "",
+                              c.oddTitle ? "My\n\ttitle\x7f" : "My title"),
+                          pdf);
     if (c.status == 0) {
       ASSERT_EQ(r.status, 0) << r.err;
       EXPECT_EQ(agent->received(), lengthPrefixed(inDir(ini)));
@@ -420,8 +393,13 @@ TEST_F(Job, AttacksOfOtherUsersAndBadInput)
     writeFile(victim, "secret");
   }
 
-  // A job id that would reach outside the directory, and input that
-  // cannot be read: refused as root, before anything is made.
+  // Refused as root, before anything is made: a uid of root, a missing
+  // URI, a job id that would reach outside the directory, and input that
+  // cannot be read.
+  for (std::string uri : {"jex:/PDF/0@ag", "jex:/PDF/-0@ag", "jex:/PDF/+0@ag"})
+    expectFailure(run(jex({"DEVICE_URI=" + uri})), 1,
+                  "invalid device-uri '" + uri + "'");
+  expectFailure(run(jex({"DEVICE_URI"})), 1, "invalid device-uri '(null)'");
   ProcessResult r = run(jex({uri("PDF")}, "7/../../etc/x"), pdf);
   expectFailure(r, 4, "invalid job number '7/../../etc/x'");
   r = run(jex({uri("PDF")}, "", "/nonexistent"));
@@ -567,22 +545,25 @@ TEST_F(Job, CancelLeavesNothing)
   std::string raster = sampleRaster(3, "1200x1600", 600);
   struct Case {
     const char* what;
-    std::string format, input; // fed before the cancel; the pipe stays open
+    std::string format, input; // then the input stays open and quiet
     std::string waitFor;       // the file of the job that shows the moment
   } cases[] = {
       {"copying from a quiet pipe", "PDF", pdf, ".in"},
       {"inside page 2", "ZRLE", raster.substr(0, raster.size() / 2), "-1.zrle"},
-      {"connecting to a full queue", "PDF", pdf, ".ini"},
+      {"connecting to a full queue", "PDF", pdf, ".ini"}, // the input ends
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     bool full = c.waitFor == ".ini";
     TestAgent agent(socket, a().id, a().gid, full ? 0 : 4);
     int filler = full ? connectTo(socket) : -1;
-    Process p(jex({uri(c.format)}), "", true);
-    p.feed(c.input);
-    if (full)
-      p.closeInput(); // the copy ends, the hand-off waits
+    std::string cmd = "exec";
+    for (const std::string& w : jex({uri(c.format)}))
+      cmd += " '" + w + "'";
+    writeFile(victim, c.input);
+    Process p({"bash", "-c",
+               cmd + " < <(cat " + victim + (full ? ")" : "; sleep 20)")},
+              "");
     std::string file = dir + "/jex-" + id + c.waitFor;
     for (int i = 0; i < 3000 && access(file.c_str(), F_OK) != 0; i++)
       usleep(10000);
