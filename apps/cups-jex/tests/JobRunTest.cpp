@@ -214,11 +214,11 @@ std::string lengthPrefixed(const std::string& s)
 TEST(Entry, DiscoveryAndUsage)
 {
   ProcessResult r = run(targetCommand(JEX_BINARY, {}));
-  EXPECT_EQ(r.out, "direct jex:/ \"JEX Printer\" \"JEX Remote Printer\"\n");
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out + std::to_string(r.status),
+            "direct jex:/ \"JEX Printer\" \"JEX Remote Printer\"\n0");
   r = run(targetCommand(JEX_BINARY, {"1", "2", "3"}));
-  EXPECT_EQ(r.err, "Usage: jex job user title num-copies options [filename]\n");
-  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err + std::to_string(r.status),
+            "Usage: jex job user title num-copies options [filename]\n1");
 }
 
 class Job : public testing::Test {
@@ -305,69 +305,96 @@ protected:
   std::string id, dir, socket, victim;
 };
 
-TEST_F(Job, AttacksOfOtherUsersAndBadInput)
+// One table of attacks and refusals: each PDF job either succeeds with
+// exactly its own files, or fails with its lines, leaving nothing; no file
+// outside the private directory is created or changed either way.
+TEST_F(Job, AttacksRefusalsAndSettings)
 {
-  enum Listener { None, Agent, Root };
+  enum Listener { None, Agent, Root, FullQueue };
   const std::string in = "jex-" + id + ".in", ini = "jex-" + id + ".ini";
-  const std::string &d = dir, &u = a().uid, &v = victim;
+  const std::string &d = dir, &u = a().uid, &v = victim, conf = JEX_TEST_CONF;
   auto inTmp = [&](const std::string& name) { return "/tmp/" + name; };
   auto inDir = [&](const std::string& name) { return d + "/" + name; };
+  auto settings = [&](const std::string& text, uid_t owner, mode_t mode) {
+    return [=] {
+      chown(writeFile(conf, text).c_str(), owner, 0);
+      chmod(conf.c_str(), mode);
+    };
+  };
   struct Case {
     const char* what;
     std::function<void()> plant;
     Listener listener;
-    bool oddTitle; // with control characters
     int status;
-    std::string text; // the failure, or the manifest's title line
+    std::string text;      // the failure, or the manifest's title line
+    bool oddTitle = false; // with control characters
   } cases[] = {
       {"links to a root file at the old names",
        [&] {
          symlink(v.c_str(), inTmp(in).c_str());
          link(v.c_str(), inTmp(ini).c_str());
        },
-       Agent, false, 0, "Name=My title"},
+       Agent, 0, "Name=My title"},
       {"a FIFO and a directory at the old names",
        [&] {
          mkfifo(inTmp(in).c_str(), 0666);
          mkdir(inTmp(ini).c_str(), 0777);
        },
-       Agent, false, 0, "Name=My title"},
+       Agent, 0, "Name=My title"},
       {"a link and a FIFO the user planted in the private directory",
        [&] {
          symlink(v.c_str(), inDir(in).c_str());
          mkfifo(inDir(ini).c_str(), 0600);
        },
-       Agent, false, 0, "Name=My title"},
-      {"control characters in the title", nullptr, Agent, true, 0,
-       "Name=My  title "},
+       Agent, 0, "Name=My title"},
+      {"control characters in the title", nullptr, Agent, 0, "Name=My  title ",
+       true},
       {"directory squatted by another user", [&] { makeDir(b(), 0700); }, None,
-       false, 1, d + ": owned by uid " + b().uid + ", not " + u},
-      {"own directory open to all", [&] { makeDir(a(), 0777); }, None, false, 1,
+       1, d + ": owned by uid " + b().uid + ", not " + u},
+      {"own directory open to all", [&] { makeDir(a(), 0777); }, None, 1,
        d + ": mode 0777 lets group or others in"},
       {"directory replaced by a link",
-       [&] { symlink("/nonexistent", d.c_str()); }, None, false, 1,
+       [&] { symlink("/nonexistent", d.c_str()); }, None, 1,
        d + ": is a symbolic link"},
-      {"listener of another uid", [&] { makeDir(a(), 0700); }, Root, false, 1,
+      {"listener of another uid", [&] { makeDir(a(), 0700); }, Root, 1,
        d + "/print.ag is served by uid 0, not by uid " + u},
-      {"no private directory", nullptr, None, false, 6,
+      {"no private directory", nullptr, None, 6,
        "no session agent for uid " + u + ": " + d + " is missing"},
-      {"nobody listening", [&] { makeDir(a(), 0700); }, None, false, 6,
+      {"nobody listening", [&] { makeDir(a(), 0700); }, None, 6,
        "no session agent listening at " + d +
            "/print.ag (connect: No such file or directory (2))"},
+      // backend.conf is used only when root alone can have written it.
+      {"settings of a user", settings("HandOffTimeout=5\n", b().id, 0644),
+       Agent, 1, conf + ": owned by uid " + b().uid},
+      {"settings others may write", settings("HandOffTimeout=5\n", 0, 0664),
+       Agent, 1, conf + ": writable by group or others"},
+      {"a bad line", settings("# comment\n\nHandOffTimeout\n", 0, 0644), Agent,
+       1, conf + ":3: expected Name=value"},
+      {"an unknown setting", settings("NoSuchSetting=1\n", 0, 0644), Agent, 1,
+       conf + ":1: unknown setting \"NoSuchSetting\""},
+      {"a listener whose queue is full",
+       settings("HandOffTimeout=1\nLog=*:stderr:100\n", 0, 0644), FullQueue, 6,
+       "the session agent at " + socket + " accepted no connection within 1 s"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::unique_ptr<TestAgent> agent;
-    if (c.listener == Agent)
-      agent.reset(new TestAgent(socket, a().id, a().gid));
+    if (c.listener == Agent || c.listener == FullQueue)
+      agent.reset(
+          new TestAgent(socket, a().id, a().gid, c.listener == Agent ? 4 : 0));
+    int filler = c.listener == FullQueue ? connectTo(socket) : -1;
     if (c.plant)
       c.plant();
     if (c.listener == Root)
       agent.reset(new TestAgent(socket, 0, 0, 0));
     std::set<std::string> planted = listDir("/tmp", "jex-" + id);
-    ProcessResult r = run(jex({uri("PDF"), "PRINTER=queue1"}, "", "",
-                              c.oddTitle ? "My\n\ttitle\x7f" : "My title"),
-                          pdf);
+    ProcessResult r = run(
+        jex({uri("PDF"), "PRINTER=queue1"}, "", "",
+            c.oddTitle ? "My\n\ttitle\x7f" : "My title",
+            access(conf.c_str(), F_OK) == 0 ? JEX_CONFTEST_BINARY : JEX_BINARY),
+        pdf);
+    close(filler);
+    unlink(conf.c_str());
     if (c.status == 0) {
       ASSERT_EQ(r.status, 0) << r.err;
       EXPECT_EQ(agent->received(), lengthPrefixed(inDir(ini)));
@@ -386,6 +413,10 @@ TEST_F(Job, AttacksOfOtherUsersAndBadInput)
     } else {
       expectFailure(r, c.status, c.text);
     }
+    EXPECT_EQ(
+        c.listener == FullQueue,
+        r.err.find("DEBUG: ConfigParameter: set HandOffTimeout(int) to 1") !=
+            std::string::npos);
     EXPECT_EQ(listDir("/tmp", "jex-" + id), planted);
     EXPECT_EQ(readFile(victim), "secret");
     agent.reset();
@@ -400,50 +431,11 @@ TEST_F(Job, AttacksOfOtherUsersAndBadInput)
     expectFailure(run(jex({"DEVICE_URI=" + uri})), 1,
                   "invalid device-uri '" + uri + "'");
   expectFailure(run(jex({"DEVICE_URI"})), 1, "invalid device-uri '(null)'");
-  ProcessResult r = run(jex({uri("PDF")}, "7/../../etc/x"), pdf);
-  expectFailure(r, 4, "invalid job number '7/../../etc/x'");
-  r = run(jex({uri("PDF")}, "", "/nonexistent"));
-  expectFailure(r, 4,
+  expectFailure(run(jex({uri("PDF")}, "7/../../etc/x"), pdf), 4,
+                "invalid job number '7/../../etc/x'");
+  expectFailure(run(jex({uri("PDF")}, "", "/nonexistent")), 4,
                 "open(\"/nonexistent\", O_RDONLY): No such file or directory "
                 "(2)");
-}
-
-// backend.conf is used only when root alone can have written it.
-TEST_F(Job, SettingsFile)
-{
-  struct Case {
-    std::string text;
-    uid_t owner;
-    mode_t mode;
-    std::string failure;
-  } cases[] = {
-      {"HandOffTimeout=5\n", b().id, 0644, ": owned by uid " + b().uid},
-      {"HandOffTimeout=5\n", 0, 0664, ": writable by group or others"},
-      {"# comment\n\nHandOffTimeout\n", 0, 0644, ":3: expected Name=value"},
-      {"NoSuchSetting=1\n", 0, 0644, ":1: unknown setting \"NoSuchSetting\""},
-      // With a listener whose queue is full, the job waits only so long.
-      {"HandOffTimeout=1\nLog=*:stderr:100\n", 0, 0644,
-       "the session agent at " + socket + " accepted no connection within 1 s"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    writeFile(JEX_TEST_CONF, c.text);
-    chown(JEX_TEST_CONF, c.owner, 0);
-    chmod(JEX_TEST_CONF, c.mode);
-    bool full = c.failure[0] != ':';
-    TestAgent agent(socket, a().id, a().gid, full ? 0 : 4);
-    int filler = full ? connectTo(socket) : -1;
-    ProcessResult r =
-        run(jex({uri("PDF")}, "", "", "t", JEX_CONFTEST_BINARY), pdf);
-    close(filler);
-    expectFailure(r, full ? 6 : 1,
-                  full ? c.failure : JEX_TEST_CONF + c.failure);
-    EXPECT_EQ(
-        r.err.find("DEBUG: ConfigParameter: set HandOffTimeout(int) to 1") ==
-            std::string::npos,
-        !full);
-  }
-  unlink(JEX_TEST_CONF);
 }
 
 // A full disk, in a private mount namespace with a small /tmp.
