@@ -187,17 +187,18 @@ std::string lengthPrefixed(const std::string& s)
 
 class Job : public testing::Test {
 protected:
-  // Two accounts of this test program alone: CTest may run several at once.
+  // Programs run side by side: useradd and userdel wait for each other.
+  static void retry(const std::vector<std::string>& command)
+  {
+    for (int i = 0; i < 20 && run(command).status != 0; i++)
+      usleep(200000);
+  }
   static void SetUpTestSuite()
   {
     for (const char* suffix : {"a", "b"}) {
       std::string name = "jext" + std::to_string(getpid()) + suffix;
-      for (int i = 0;
-           geteuid() == 0 && i < 20 &&
-           run({"useradd", "-r", "-M", "-s", "/usr/sbin/nologin", name})
-                   .status != 0;
-           i++)
-        usleep(200000); // another program holds the account files' lock
+      if (geteuid() == 0)
+        retry({"useradd", "-r", "-M", "-s", "/usr/sbin/nologin", name});
       if (const passwd* pw = getpwnam(name.c_str()))
         accounts.push_back(
             {name, std::to_string(pw->pw_uid), pw->pw_uid, pw->pw_gid});
@@ -206,7 +207,7 @@ protected:
   static void TearDownTestSuite()
   {
     for (const Account& a : accounts)
-      run({"userdel", a.name});
+      retry({"userdel", a.name});
   }
 
   void SetUp() override
@@ -263,7 +264,7 @@ protected:
     EXPECT_EQ(r.status, status) << r.err;
     EXPECT_EQ(r.err.substr(r.err.size() - std::min(r.err.size(), tail.size())),
               tail);
-    EXPECT_EQ(listDir(dir, "jex-"), std::set<std::string>());
+    EXPECT_EQ(listDir(dir, "jex-" + id), std::set<std::string>());
   }
 
   std::string id, dir, socket, victim;
@@ -379,8 +380,7 @@ TEST_F(Job, AttacksRefusalsAndSettings)
     writeFile(victim, "secret");
   }
 
-  // Refused as root, before anything is made; and the texts that are not
-  // about a job.
+  // Refused as root, before anything is made; texts of no job.
   ProcessResult r = run(targetCommand(JEX_BINARY, {}));
   EXPECT_EQ(r.out + std::to_string(r.status),
             "direct jex:/ \"JEX Printer\" \"JEX Remote Printer\"\n0");
@@ -398,7 +398,7 @@ TEST_F(Job, AttacksRefusalsAndSettings)
                 "(2)");
 }
 
-// A full disk, in a private mount namespace with a small /tmp.
+// A full disk: a small /tmp in a private mount namespace.
 TEST_F(Job, FullDiskFailsAndLeavesNothing)
 {
   std::string cmd;
@@ -522,7 +522,7 @@ TEST_F(Job, CancelLeavesNothing)
     ProcessResult r = p.wait();
     close(filler);
     EXPECT_EQ(r.status, 128 + SIGTERM) << r.err;
-    EXPECT_EQ(listDir(dir, "jex-"), std::set<std::string>());
+    EXPECT_EQ(listDir(dir, "jex-" + id), std::set<std::string>());
     TearDown();
   }
 }
