@@ -3,7 +3,6 @@
 #include "JobCancel.h"
 #include "JobError.h"
 
-#include <os/BoundedConnect.h>
 #include <os/SocketUtil.h>
 #include <plat/ConfigParameter.h>
 #include <plat/time.h>
@@ -45,7 +44,7 @@ void handOff(const char* socketPath, uid_t uid, const char* manifestPath,
   fprintf(stderr, "jex: connecting to socket \"%s\"\n", socketPath);
   int fd;
   try {
-    fd = os::unixConnectWithin(socketPath, timeoutMs);
+    fd = os::unixConnect(socketPath, 0, false, timeoutMs);
   } catch (plat::TimedOut&) {
     throw JobError(StatusRetryJob,
                    "the session agent at %s accepted no connection within %d s",
@@ -57,6 +56,7 @@ void handOff(const char* socketPath, uid_t uid, const char* manifestPath,
                    socketPath, e.message());
   }
   Socket conn(fd);
+  os::setBlocking(fd, false); // sending waits in select, up to the deadline
   uid_t peer = os::getPeerEuid(fd);
   if (peer != uid) {
     throw JobError(StatusFailed, "%s is served by uid %u, not by uid %u",
