@@ -14,6 +14,9 @@
 
 #include <cstdio>
 
+// Fixed at build time, so that nothing a caller controls can point the
+// backend, which starts as root, at other settings. Only the tests' copy
+// of the backend is built with another path.
 #ifndef JEX_BACKEND_CONF
 #define JEX_BACKEND_CONF "/etc/jex/backend.conf"
 #endif
