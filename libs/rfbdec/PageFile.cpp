@@ -24,12 +24,15 @@ PageFile::PageFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes))
   if (bytes_.size() < HeaderSize)
     throw plat::Exception("Page file: shorter than its header");
   const uint8_t* p = bytes_.data();
-  header_.width = readU32(p);
-  header_.height = readU32(p + 4);
-  header_.physWidth = readU32(p + 8);
-  header_.physHeight = readU32(p + 12);
-  header_.paperCode = readU32(p + 16);
-  header_.constant = readU32(p + 20);
+  header_.width = readU32(p + 4 * pagefile::WordWidth);
+  header_.height = readU32(p + 4 * pagefile::WordHeight);
+  header_.physWidth = readU32(p + 4 * pagefile::WordPhysWidth);
+  header_.physHeight = readU32(p + 4 * pagefile::WordPhysHeight);
+  header_.paperCode = readU32(p + 4 * pagefile::WordPaperCode);
+  header_.constant = readU32(p + 4 * pagefile::WordConstant);
+  if (header_.width > pagefile::MaxPageSide ||
+      header_.height > pagefile::MaxPageSide)
+    throw plat::Exception("Page file: a side is larger than 32767 pixels");
 
   size_t used =
       readFramedMessage(p + HeaderSize, bytes_.size() - HeaderSize, payload_);
@@ -40,6 +43,8 @@ PageFile::PageFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes))
       message_.rect != Rect(0, 0, int(header_.width), int(header_.height)))
     throw plat::Exception("Page file: the message is not the page's "
                           "ZRLE rectangle");
+  // The payload holds all that is needed from here on.
+  std::vector<uint8_t>().swap(bytes_);
 }
 
 PageFile PageFile::load(const char* path)
@@ -65,6 +70,13 @@ void PageFile::decode(WritablePixelBuffer& pb) const
     throw plat::Exception("Page file: decoding needs the rgb888 format");
   ZRLEDecoder decoder;
   decoder.decodeRect(message_.rect, message_.data, message_.length, pb);
+}
+
+void PageFile::decodeBands(const ZRLEDecoder::BandSink& band) const
+{
+  ZRLEDecoder decoder;
+  decoder.decodeRectBands(message_.rect, message_.data, message_.length,
+                          pixelFormat(), band);
 }
 
 } // namespace rfb

@@ -184,16 +184,41 @@ void ZRLEDecoder::decodeRect(const Rect& r, const uint8_t* data, size_t len,
   int strideBytes = stride * cl.pixelSize;
   for (int y = r.tl.y; y < r.br.y; y += TileSize) {
     int h = r.br.y - y < TileSize ? r.br.y - y : TileSize;
-    for (int x = r.tl.x; x < r.br.x; x += TileSize) {
-      int w = r.br.x - x < TileSize ? r.br.x - x : TileSize;
-      // Pointer-sized: rows times stride overflows int from about 2 GiB of
-      // frame on (a 65535-pixel-wide page from row 8192 on).
-      uint8_t* tile = dst + ptrdiff_t(y - r.tl.y) * strideBytes +
-                      ptrdiff_t(x - r.tl.x) * cl.pixelSize;
-      decodeTile(cl, w, h, tile, strideBytes);
-    }
+    // Pointer-sized: rows times stride overflows int from about 2 GiB of
+    // frame on (a 65535-pixel-wide page from row 8192 on).
+    decodeTileRow(cl, r, h, dst + ptrdiff_t(y - r.tl.y) * strideBytes,
+                  strideBytes);
   }
   in_->finish();
+}
+
+void ZRLEDecoder::decodeRectBands(const Rect& r, const uint8_t* data,
+                                  size_t len, const PixelFormat& pf,
+                                  const BandSink& band)
+{
+  if (pf.bpp != 8 && pf.bpp != 16 && pf.bpp != 32)
+    throw plat::ExceptionFmt("ZRLE: cannot decode into %d bpp", pf.bpp);
+  CPixelLayout cl(pf);
+  subencs_.clear();
+  in_->setInput(data, len);
+  int strideBytes = r.width() * cl.pixelSize;
+  std::vector<uint8_t> buf(size_t(strideBytes) * TileSize);
+  for (int y = r.tl.y; y < r.br.y; y += TileSize) {
+    int h = r.br.y - y < TileSize ? r.br.y - y : TileSize;
+    decodeTileRow(cl, r, h, buf.data(), strideBytes);
+    band(y - r.tl.y, h, buf.data());
+  }
+  in_->finish();
+}
+
+void ZRLEDecoder::decodeTileRow(const CPixelLayout& cl, const Rect& r, int h,
+                                uint8_t* dst, int strideBytes)
+{
+  for (int x = r.tl.x; x < r.br.x; x += TileSize) {
+    int w = r.br.x - x < TileSize ? r.br.x - x : TileSize;
+    decodeTile(cl, w, h, dst + ptrdiff_t(x - r.tl.x) * cl.pixelSize,
+               strideBytes);
+  }
 }
 
 void ZRLEDecoder::readCPixel(const CPixelLayout& cl, uint8_t* pixel)
