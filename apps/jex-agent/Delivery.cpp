@@ -11,7 +11,8 @@
 #include <os/SocketUtil.h>
 #include <plat/Exception.h>
 #include <plat/LogSrc.h>
-#include <rfbdec/PageFile.h>
+#include <rdr/FdInStream.h>
+#include <rfbdec/PageReader.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -181,7 +182,8 @@ void Delivery::deliverInto(int folderFd, const SpoolJob& job,
   made.push_back(pdfName);
   PdfWriter pdf(createFileAt(folderFd, pdfName));
   for (size_t i = 0; i < job.fileCount(); i++) {
-    rfb::PageFile page(readAllBytes(job.fileFd(i)));
+    rdr::FdInStream in(job.fileFd(i));
+    rfb::PageReader page(in);
     const rfb::PageFile::Header& h = page.header();
     std::string pngName = "page-" + std::to_string(i + 1) + ".png";
     made.push_back(pngName);

@@ -3,14 +3,14 @@
 #include "PdfWriter.h"
 #include "PngWriter.h"
 
-#include <rfbdec/PageFile.h>
+#include <rfbdec/PageReader.h>
 
 #include <cstring>
 #include <vector>
 
 namespace agent {
 
-void renderPage(const rfb::PageFile& page, PngWriter* png, PdfWriter* pdf)
+void renderPage(rfb::PageReader& page, PngWriter* png, PdfWriter* pdf)
 {
   const rfb::PageFile::Header& h = page.header();
   if (pdf)

@@ -3,7 +3,7 @@
 #pragma once
 
 namespace rfb {
-class PageFile;
+class PageReader;
 }
 
 namespace agent {
@@ -11,9 +11,10 @@ namespace agent {
 class PngWriter;
 class PdfWriter;
 
-// png and pdf may be null. The PDF page is begun and ended here; the PNG
-// image is finished. Throws plat::Exception for corrupt page data and the
+// Reads the rest of page (its header already read) into png and pdf, either
+// of which may be null. The PDF page is begun and ended here; the PNG image
+// is finished. Throws plat::Exception for corrupt page data and the
 // writers' errors.
-void renderPage(const rfb::PageFile& page, PngWriter* png, PdfWriter* pdf);
+void renderPage(rfb::PageReader& page, PngWriter* png, PdfWriter* pdf);
 
 } // namespace agent

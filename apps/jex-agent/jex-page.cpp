@@ -8,25 +8,14 @@
 #include "PngWriter.h"
 
 #include <plat/Exception.h>
-#include <rfbdec/PageFile.h>
+#include <rdr/FileInStream.h>
+#include <rfbdec/PageReader.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace {
-
-rfb::PageFile loadPage(const char* path)
-{
-  agent::FdGuard fd(open(path, O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0)
-    throw plat::SystemExceptionFmt("open(%s)", errno, path);
-  return rfb::PageFile(agent::readAllBytes(fd.get()));
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -39,7 +28,8 @@ int main(int argc, char** argv)
   }
   const char* in = info ? argv[2] : argv[1];
   try {
-    rfb::PageFile page = loadPage(in);
+    rdr::FileInStream file(in);
+    rfb::PageReader page(file);
     const rfb::PageFile::Header& h = page.header();
     if (info) {
       printf("size %u x %u pixels\n"

@@ -43,8 +43,6 @@ PageFile::PageFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes))
       message_.rect != Rect(0, 0, int(header_.width), int(header_.height)))
     throw plat::Exception("Page file: the message is not the page's "
                           "ZRLE rectangle");
-  // The payload holds all that is needed from here on.
-  std::vector<uint8_t>().swap(bytes_);
 }
 
 PageFile PageFile::load(const char* path)
@@ -70,13 +68,6 @@ void PageFile::decode(WritablePixelBuffer& pb) const
     throw plat::Exception("Page file: decoding needs the rgb888 format");
   ZRLEDecoder decoder;
   decoder.decodeRect(message_.rect, message_.data, message_.length, pb);
-}
-
-void PageFile::decodeBands(const ZRLEDecoder::BandSink& band) const
-{
-  ZRLEDecoder decoder;
-  decoder.decodeRectBands(message_.rect, message_.data, message_.length,
-                          pixelFormat(), band);
 }
 
 } // namespace rfb

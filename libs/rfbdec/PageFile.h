@@ -1,11 +1,11 @@
-// Reading of page files (layout: rfb/PageFileFormat.h): the header and the
-// page's ZRLE data.
+// Reading of page files (layout: rfb/PageFileFormat.h) held in memory: the
+// header and the page's ZRLE data. PageReader reads them from a stream
+// instead, with bounded memory.
 #pragma once
 
 #include <rfb/PageFileFormat.h>
 #include <rfb/PixelFormat.h>
 #include <rfbdec/RectMessage.h>
-#include <rfbdec/ZRLEDecoder.h>
 
 #include <cstdint>
 #include <vector>
@@ -57,9 +57,6 @@ public:
   // Decodes the page into pb, which must be in pixelFormat() and enclose
   // (0, 0)-(width, height). Throws plat::Exception on corrupt data.
   void decode(WritablePixelBuffer& pb) const;
-  // Decodes the page in pixelFormat() one band of 64 rows at a time, for
-  // pages too large to hold (see ZRLEDecoder::decodeRectBands).
-  void decodeBands(const ZRLEDecoder::BandSink& band) const;
 
 private:
   std::vector<uint8_t> bytes_;

@@ -78,10 +78,13 @@ public:
     rd_ = wr_ = 0;
   }
 
-  void setInput(const uint8_t* data, size_t len)
+  // The input is data, then, when source is given, the pieces it returns.
+  void setInput(const uint8_t* data, size_t len,
+                const ZRLEDecoder::Source* source = nullptr)
   {
     zs_.next_in = const_cast<Bytef*>(data);
     zs_.avail_in = uInt(len);
+    source_ = source;
     rd_ = wr_ = 0;
   }
 
@@ -112,7 +115,7 @@ public:
   {
     if (rd_ != wr_)
       throw plat::Exception("ZRLE: data left after the last tile");
-    while (zs_.avail_in) {
+    while (zs_.avail_in || refill()) {
       uInt before = zs_.avail_in;
       run();
       if (wr_ != 0)
@@ -120,14 +123,24 @@ public:
       if (zs_.avail_in == before)
         break;
     }
+    source_ = nullptr;
   }
 
 private:
+  bool refill()
+  {
+    const uint8_t* data = nullptr;
+    size_t len = source_ ? (*source_)(data) : 0;
+    zs_.next_in = const_cast<Bytef*>(data);
+    zs_.avail_in = uInt(len);
+    return len != 0;
+  }
+
   void fill()
   {
     rd_ = wr_ = 0;
     while (wr_ == 0) {
-      if (zs_.avail_in == 0)
+      if (zs_.avail_in == 0 && !refill())
         throw plat::Exception("ZRLE: compressed data ends inside a rectangle");
       uInt before = zs_.avail_in;
       run();
@@ -148,6 +161,7 @@ private:
   }
 
   z_stream zs_;
+  const ZRLEDecoder::Source* source_ = nullptr;
   uint8_t buf_[16384];
   size_t rd_ = 0, wr_ = 0;
 };
@@ -192,15 +206,14 @@ void ZRLEDecoder::decodeRect(const Rect& r, const uint8_t* data, size_t len,
   in_->finish();
 }
 
-void ZRLEDecoder::decodeRectBands(const Rect& r, const uint8_t* data,
-                                  size_t len, const PixelFormat& pf,
-                                  const BandSink& band)
+void ZRLEDecoder::decodeRectBands(const Rect& r, const Source& more,
+                                  const PixelFormat& pf, const BandSink& band)
 {
   if (pf.bpp != 8 && pf.bpp != 16 && pf.bpp != 32)
     throw plat::ExceptionFmt("ZRLE: cannot decode into %d bpp", pf.bpp);
   CPixelLayout cl(pf);
   subencs_.clear();
-  in_->setInput(data, len);
+  in_->setInput(nullptr, 0, &more);
   int strideBytes = r.width() * cl.pixelSize;
   std::vector<uint8_t> buf(size_t(strideBytes) * TileSize);
   for (int y = r.tl.y; y < r.br.y; y += TileSize) {

@@ -9,6 +9,8 @@
 #include <TestFiles.h>
 
 #include <plat/Exception.h>
+#include <rdr/MemInStream.h>
+#include <rfbdec/PageReader.h>
 
 #include <gtest/gtest.h>
 
@@ -70,7 +72,8 @@ TEST(PageOutput, PngIsPixelExactAndPdfIsWellFormed)
     agent::PdfWriter pdf(agent::createFileAt(AT_FDCWD, pdfPath));
     for (int n = 0; n < 2; n++) {
       std::string bytes = pageFile(n, 130, 150, 110, 127); // 300 dpi
-      rfb::PageFile page(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+      rdr::MemInStream in(bytes.data(), bytes.size());
+      rfb::PageReader page(in);
       std::string pngPath = dir.file("p" + std::to_string(n) + ".png");
       agent::FdGuard fd(agent::createFileAt(AT_FDCWD, pngPath));
       agent::PngWriter png(fd.get(), 130, 150, 110, 127);
