@@ -56,9 +56,13 @@ void makeDirs(const std::string& path)
   }
 }
 
-int openDir(const std::string& path)
+// The output folder itself may be a link; the folders made in it may not.
+int openDir(const std::string& path, int parentFd = AT_FDCWD,
+            bool followLink = true)
 {
-  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = openat(parentFd, path.c_str(),
+                  O_RDONLY | O_DIRECTORY | O_CLOEXEC |
+                      (followLink ? 0 : O_NOFOLLOW));
   if (fd < 0)
     throw plat::SystemExceptionFmt("open(%s)", errno, path.c_str());
   return fd;
@@ -204,10 +208,7 @@ std::string Delivery::deliver(const SpoolJob& job)
   try {
     FdGuard outFd(openDir(outputDir_));
     folder = makeUniqueDir(outFd.get(), folder);
-    FdGuard folderFd(openat(outFd.get(), folder.c_str(),
-                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (folderFd.get() < 0)
-      throw plat::SystemExceptionFmt("open(%s)", errno, folder.c_str());
+    FdGuard folderFd(openDir(folder, outFd.get(), false));
     std::vector<std::string> made;
     try {
       deliverInto(folderFd.get(), job, made);
@@ -251,10 +252,7 @@ std::string Delivery::keepFailed(const SpoolJob& job, const std::string& folder)
     makeDirs(failedDir);
     FdGuard parent(openDir(failedDir));
     std::string name = makeUniqueDir(parent.get(), folder);
-    FdGuard dir(openat(parent.get(), name.c_str(),
-                       O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (dir.get() < 0)
-      throw plat::SystemExceptionFmt("open(%s)", errno, name.c_str());
+    FdGuard dir(openDir(name, parent.get(), false));
     std::vector<std::string> made;
     try {
       made.push_back(job.manifestName());

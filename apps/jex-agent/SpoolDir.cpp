@@ -76,7 +76,9 @@ std::string SpoolDir::entryName(const std::string& absPath) const
       absPath[path_.size()] != '/')
     return std::string();
   std::string name = absPath.substr(path_.size() + 1);
-  if (name.find('/') != std::string::npos || name == "." || name == "..")
+  // A zero byte would end the name early for the system calls.
+  if (name.find_first_of(std::string("/\0", 2)) != std::string::npos ||
+      name == "." || name == "..")
     return std::string();
   return name;
 }
