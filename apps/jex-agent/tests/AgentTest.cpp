@@ -199,7 +199,9 @@ protected:
 
   std::unique_ptr<AgentProc> startAgent(std::vector<std::string> args = {})
   {
-    args.insert(args.begin(), {"Name=test", "OutputDir=" + out});
+    // English: the tests read the log.
+    args.insert(args.begin(),
+                {"Name=test", "OutputDir=" + out, "Locale=en_US"});
     std::unique_ptr<AgentProc> p(new AgentProc(a, home, args, tmp.file("log")));
     EXPECT_TRUE(p->waitFor("Listening on")) << p->log();
     return p;
@@ -233,13 +235,21 @@ protected:
 
   std::set<std::string> jobFolders() { return listDir(out); }
 
-  // Waits until the output holds n job folders (and their files).
-  bool waitForJobs(size_t n)
+  // Waits until the agent has logged the outcome of n jobs, delivered or
+  // not (lines 'Job "TITLE" ...', written once a job is done).
+  static bool waitForJobs(const AgentProc& agent, size_t n)
   {
-    for (int i = 0; i < 400 && jobFolders().size() < n; i++)
+    for (int i = 0; i < 400; i++) {
+      std::string log = agent.log();
+      size_t count = 0;
+      for (size_t at = 0; (at = log.find("Job \"", at)) != std::string::npos;
+           at++)
+        count++;
+      if (count >= n)
+        return true;
       sleepMs(50);
-    sleepMs(200);
-    return jobFolders().size() >= n;
+    }
+    return false;
   }
 
   Account a, b;
@@ -268,7 +278,7 @@ TEST_F(AgentTest, RasterJobsFromTheBackend)
                       "private directory";
     }
   }
-  ASSERT_TRUE(waitForJobs(2)) << agent->log();
+  ASSERT_TRUE(waitForJobs(*agent, 2)) << agent->log();
   for (const std::string& folder : jobFolders()) {
     std::string dir = out + "/" + folder;
     EXPECT_EQ(listDir(dir),
@@ -304,24 +314,31 @@ TEST_F(AgentTest, PdfJobFromTheBackendIsDeliveredByteForByte)
     GTEST_SKIP() << "the backend still writes its files outside the private "
                     "directory";
   }
-  ASSERT_TRUE(waitForJobs(1)) << agent->log();
+  ASSERT_TRUE(waitForJobs(*agent, 1)) << agent->log();
   EXPECT_EQ(readFile(out + "/" + *jobFolders().begin() + "/Report.pdf"), pdf);
 }
 
-// A complete job left behind is delivered at start; an old stray spool file
-// is removed, a recent one kept (it may belong to a job being written).
+// Complete jobs left behind are delivered at start (a bad one kept whole in
+// "failed"); an old stray spool file is removed, a recent one kept (it may
+// belong to a job being written).
 TEST_F(AgentTest, StartDeliversLeftoversAndRemovesOldStrays)
 {
   mkdir(spool.c_str(), 0700);
   (void)!chown(spool.c_str(), a.uid, a.gid);
   spoolJob("80", 2);
+  spoolJob("83", 1);
+  plant(spool + "/jex-83-0.zrle", "not a page", a); // goes to "failed"
   std::string oldStray = plant(spool + "/jex-81-0.zrle", "x", a);
   std::string newStray = plant(spool + "/jex-82-0.zrle", "x", a);
   struct timespec old[2] = {{time(nullptr) - 7200, 0},
                             {time(nullptr) - 7200, 0}};
   utimensat(AT_FDCWD, oldStray.c_str(), old, 0);
   auto agent = startAgent();
-  ASSERT_TRUE(waitForJobs(1)) << agent->log();
+  ASSERT_TRUE(waitForJobs(*agent, 2)) << agent->log();
+  std::set<std::string> failed = listDir(out + "/failed");
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_EQ(listDir(out + "/failed/" + *failed.begin()),
+            std::set<std::string>({"jex-83.ini", "jex-83-0.zrle"}));
   EXPECT_EQ(listDir(spool, "jex-"), std::set<std::string>({"jex-82-0.zrle"}));
   // SIGTERM: stops listening, removes its socket, exits 0.
   EXPECT_EQ(agent->stop(), 0);
@@ -393,7 +410,7 @@ TEST_F(AgentTest, HostileHandOffsAreRefused)
   // Still serving: a good job goes through.
   std::string good = spoolJob("94", 1);
   EXPECT_EQ(sendAs(a, sock, handOff(good)), 0);
-  EXPECT_TRUE(waitForJobs(1)) << agent->log();
+  EXPECT_TRUE(waitForJobs(*agent, 1)) << agent->log();
 }
 
 // One agent per name; agent.conf applies below the command line.
@@ -409,7 +426,7 @@ TEST_F(AgentTest, SecondAgentExitsAndSettingsFileYieldsToCommandLine)
   EXPECT_TRUE(exists(spool + "/print.test"));
   EXPECT_FALSE(exists(spool + "/print.fromfile"));
 
-  AgentProc second(a, home, {"Name=test", "OutputDir=" + out},
+  AgentProc second(a, home, {"Name=test", "OutputDir=" + out, "Locale=en_US"},
                    tmp.file("log2"));
   EXPECT_EQ(second.stop(0), 0);
   EXPECT_NE(readFile(tmp.file("log2")).find("already running"),
@@ -417,7 +434,7 @@ TEST_F(AgentTest, SecondAgentExitsAndSettingsFileYieldsToCommandLine)
 
   std::string job = spoolJob("95", 1);
   EXPECT_EQ(sendAs(a, spool + "/print.test", handOff(job)), 0);
-  EXPECT_TRUE(waitForJobs(1)) << first->log();
+  EXPECT_TRUE(waitForJobs(*first, 1)) << first->log();
 }
 
 } // namespace
