@@ -155,8 +155,13 @@ protected:
           std::string("userdel ") + accountNames[i] +
           " >/dev/null 2>&1; useradd -M -N -s /usr/sbin/nologin " +
           accountNames[i];
-      if (system(cmd.c_str()) != 0)
-        return;
+      // Other test programs change the account files too: retry while
+      // they hold the lock.
+      for (int tries = 0; system(cmd.c_str()) != 0; tries++) {
+        if (tries == 20)
+          return;
+        sleepMs(250);
+      }
       passwd* pw = getpwnam(accountNames[i]);
       if (!pw)
         return;
