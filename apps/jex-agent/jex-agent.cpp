@@ -33,6 +33,26 @@ void onStopSignal(int)
     stopKicker->kick();
 }
 
+// Routes SIGTERM and SIGINT to the kicker while it exists.
+class StopSignals {
+public:
+  explicit StopSignals(io::Kicker& kicker)
+  {
+    stopKicker = &kicker;
+    struct sigaction sa = {};
+    sa.sa_handler = onStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+  }
+  ~StopSignals()
+  {
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+    stopKicker = nullptr;
+  }
+};
+
 std::string configPath()
 {
   const char* config = getenv("XDG_CONFIG_HOME");
@@ -93,12 +113,7 @@ int main(int argc, char** argv)
     io::FdLoop loop;
     io::Kicker kicker;
     agent::Agent agent(s);
-    stopKicker = &kicker;
-    struct sigaction sa = {};
-    sa.sa_handler = onStopSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
+    StopSignals stopSignals(kicker);
     if (!agent.start(loop)) {
       vlog->status(
           "%s", loc::Localize::format("agent_already_running", {s.name.c_str()})
@@ -114,9 +129,6 @@ int main(int argc, char** argv)
     vlog->status("%s", loc::Localize::text("agent_stopping"));
     agent.stopListening();
     agent.drain();
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGINT, SIG_DFL);
-    stopKicker = nullptr;
   } catch (const plat::Exception& e) {
     return fail(e.message());
   }
