@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
@@ -219,6 +220,8 @@ std::string Delivery::deliver(const SpoolJob& job)
     }
   } catch (const plat::Exception& e) {
     error = e.message();
+  } catch (const std::exception& e) {
+    error = e.what(); // out of memory, most likely
   }
   if (!error.empty()) {
     std::string kept = keepFailed(job, folder);
