@@ -62,6 +62,25 @@ TEST(Delivery, FolderNamesAreSafe)
   EXPECT_EQ(name.size(), strlen("1970-01-01 00.00.00 t"));
 }
 
+// Cut anywhere, or followed by anything, a page file is an error, never a
+// crash or a short page.
+TEST(PageOutput, DamagedPageFilesAreRefused)
+{
+  std::string good = pageFile(0, 70, 90);
+  for (size_t cut : {size_t(0), size_t(23), size_t(30), good.size() / 2,
+                     good.size() - 1, good.size() + 1}) {
+    std::string bytes = cut > good.size() ? good + "x" : good.substr(0, cut);
+    rdr::MemInStream in(bytes.data(), bytes.size());
+    EXPECT_THROW(
+        {
+          rfb::PageReader page(in);
+          agent::renderPage(page, nullptr, nullptr);
+        },
+        plat::Exception)
+        << cut;
+  }
+}
+
 // A three-band page (130 x 150) through both writers: the PNG holds the
 // exact pixels and the resolution, the PDF is well-formed.
 TEST(PageOutput, PngIsPixelExactAndPdfIsWellFormed)
