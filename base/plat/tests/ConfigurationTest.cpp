@@ -70,6 +70,10 @@ TEST_F(ConfigurationTest, LookupAndTypedAccessByName)
   EXPECT_TRUE(conf.set("MiniUpdates", "on"));
   EXPECT_TRUE(conf.getBool("miniupdates"));
   EXPECT_EQ(1, conf.getS64("Big"));
+  EXPECT_STREQ("", conf.getString("Name").c_str());
+  MBuf<unsigned char> out;
+  conf.getBinary("Key", out);
+  EXPECT_EQ(0u, out.size());
   try {
     conf.getInt("Missing");
     FAIL();

@@ -104,7 +104,9 @@ TEST(DStringDeathTest, ReplaceAllWithEmptyNeedleIsFatal)
 
 TEST(DString, AssignFromOwnBufferAndRelease)
 {
-  DString a("text!");
+  DString b("text!"), c(b), a(std::move(c));
+  EXPECT_STREQ(c.c_str(), "");
+  a = b;
   a.assign(a.c_str() + 2); // from its own buffer
   char* raw = a.release();
   EXPECT_STREQ(raw, "xt!");

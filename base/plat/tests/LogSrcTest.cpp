@@ -1,5 +1,6 @@
 // Log sources: the routing grammar and its error lines, pattern
 // matching, level recomputation, escaping, replay from memory.
+#include <plat/Assert.h>
 #include <plat/LogDest.h>
 #include <plat/LogDestMem.h>
 #include <plat/LogSrc.h>
@@ -218,4 +219,15 @@ TEST_F(LogSrcTest, DestinationLoggingDuringReplayDoesNotDeadlock)
   // The echoes written during the replay were not stored.
   for (const LogDestMem::Message& m : LogDestMem::instance().messages())
     EXPECT_NE("echo", m.text);
+}
+
+TEST_F(LogSrcTest, WarningsLogOnAssertionSourceAndDestinationsAreFound)
+{
+  RecordingDest dest("LookMeUp");
+  EXPECT_EQ(&dest, LogDest::find("lookmeup"));
+  warning(Exception("disk on fire"));
+  bool found = false;
+  for (const LogDestMem::Message& m : LogDestMem::instance().messages())
+    found |= m.src == "Assertion" && m.text == "Warning: disk on fire";
+  EXPECT_TRUE(found);
 }

@@ -13,13 +13,20 @@ TEST(strUtil, NullSafeHelpers)
   char unterminated[3] = {'x', 'y', 'z'};
   EXPECT_EQ(strBoundedLen(unterminated, 3), 3u);
   EXPECT_EQ(strBoundedLen(nullptr, 4), 0u);
+  EXPECT_EQ(strLen(nullptr), 0u);
   EXPECT_EQ(strDup(nullptr), nullptr);
+  char* d = strDup("copy");
+  EXPECT_STREQ(d, "copy");
+  free(d);
   char s[] = "MiXeD 1\xc3\xa9";
   strToUpper(s);
-  EXPECT_STREQ(s, "MIXED 1\xc3\xa9");         // bytes above 127 untouched
+  EXPECT_STREQ(s, "MIXED 1\xc3\xa9"); // bytes above 127 untouched
+  strToLower(s);
+  EXPECT_STREQ(s, "mixed 1\xc3\xa9");
   EXPECT_STREQ(strSkipSpace("\v x"), "\v x"); // only " \t\r\n"
   EXPECT_TRUE(strStartsWithNoCase("FooBar", "fOO"));
   EXPECT_FALSE(strStartsWithNoCase(nullptr, "a"));
+  EXPECT_EQ(strSkipSpace(static_cast<const char*>(nullptr)), nullptr);
   EXPECT_FALSE(strStartsWith("fo", "foo"));
 }
 
