@@ -65,6 +65,17 @@ TEST(FdInStream, ReadsUntilTheWriterCloses)
   EXPECT_EQ(got, data);
   EXPECT_EQ(thrownMessage<rdr::EndOfStream>([&] { in.readU8(); }),
             "End of IO stream");
+
+  // Owned descriptors move with the stream; the first refill of the moved
+  // one finds the writer gone.
+  FdPair empty(false);
+  empty.b.reset();
+  rdr::FdInStream first(empty.a.fd);
+  empty.a.fd = -1;
+  first.setOwnFd(true);
+  rdr::FdInStream second(std::move(first));
+  EXPECT_EQ(first.getFd(), -1);
+  EXPECT_THROW(second.check(true, 1), rdr::EndOfStream);
 }
 
 TEST(FdInStream, NonBlockingEmptyPipeReturnsToCheckpoint)

@@ -41,6 +41,8 @@ TEST(InStream, ReadsAcrossRefills)
       ASSERT_EQ(in.readU32(), 0xdeadbe00u + uint32_t(i));
     }
     EXPECT_THROW(in.readU8(), rdr::EndOfStream);
+    EXPECT_EQ(thrownMessage<plat::Exception>([&] { in.rewind(); }),
+              "Attempt to rewind a non-rewindable stream");
 
     ChunkInStream in2(data, c.chunk, c.bufSize);
     uint8_t temp[300];
@@ -74,7 +76,11 @@ TEST(MemInStream, RepositionItemsAndEnd)
   EXPECT_EQ(in.readU8(), 3);
   EXPECT_EQ(thrownMessage<plat::Exception>([&] { in.reposition(1); }),
             "Can't reposition before checkpoint");
-  in.skip(4);
+  in.reposition(2);
+  size_t n = 10;
+  EXPECT_EQ(in.getItems(2, &n, true), data + 2);
+  EXPECT_EQ(n, 2u);
+  EXPECT_EQ(in.readU8(), 7);
   EXPECT_EQ(thrownMessage<rdr::EndOfStream>([&] { in.readU16(); }),
             "End of in-memory input stream");
 }
@@ -114,6 +120,20 @@ TEST(ReadLine, LengthLimit)
                   [&] { in.readLine(line, maxLen); }),
               "String exceeds maximum length");
   }
+}
+
+TEST(ReadString, LengthPrefixed)
+{
+  const uint8_t data[] = {2,   'h', 'i', 0, 0, 0, 3,  'a',
+                          'b', 'c', 0,   0, 1, 0, 'x'};
+  rdr::MemInStream in(data, sizeof(data));
+  plat::DString s;
+  in.readString8(s);
+  EXPECT_STREQ(s.c_str(), "hi");
+  in.readString32(s, 3);
+  EXPECT_STREQ(s.c_str(), "abc");
+  EXPECT_THROW(in.readString32(s, 255), rdr::StringTooLongException);
+  EXPECT_EQ(in.readU8(), 'x'); // the over-long string was skipped
 }
 
 } // namespace

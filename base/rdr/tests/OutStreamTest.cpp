@@ -32,6 +32,12 @@ TEST(OutStream, TypedAndStringWrites)
             (std::vector<uint8_t>{1,    2,   3, 4, 5, 6, 7,   0xff,
                                   0xfe, 0,   0, 0, 0, 0, 3,   'a',
                                   'b',  'c', 0, 0, 0, 2, 'a', 'b'}));
+
+  rdr::MemOutStream out8; // writeString8 cuts at 255 bytes
+  std::string longText(300, 'x');
+  out8.writeString8(longText.c_str());
+  EXPECT_EQ(out8.length(), 256u);
+  EXPECT_EQ(out8.data()[0], 255);
 }
 
 TEST(OutStream, TextAppenders)
@@ -42,7 +48,8 @@ TEST(OutStream, TextAppenders)
   std::string big(1000, 'q');
   out.appendFormat("[%s|%d]", big.c_str(), 42);
   out.appendChar(0xe9, 2);
-  std::string expect = "ab[" + big + "|42]\xc3\xa9\xc3\xa9";
+  out.appendChar('!');
+  std::string expect = "ab[" + big + "|42]\xc3\xa9\xc3\xa9!";
   ASSERT_EQ(out.length(), expect.size());
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.data())), expect);
   EXPECT_EQ(thrownMessage<plat::Exception>([&] { out.appendChar(0x110000); }),

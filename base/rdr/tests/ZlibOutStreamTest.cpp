@@ -73,7 +73,11 @@ TEST(ZlibOutStream, RepeatedFlushEmitsNothing)
   size_t once = mem.length();
   EXPECT_GT(once, 0u);
   z.flush();
+  z.flushCompressed(false);
   EXPECT_EQ(mem.length(), once);
+  // A full flush is stronger than the sync flush before it.
+  z.flushCompressed(true);
+  EXPECT_GT(mem.length(), once);
   EXPECT_EQ(inflateAll(mem.data(), mem.length(), true),
             (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));
 }
@@ -112,6 +116,9 @@ TEST(ZlibOutStream, Failures)
   rdr::ZlibOutStream small(&mem, 3);
   EXPECT_EQ(thrownMessage<plat::Exception>([&] { small.writeU32(1); }),
             "ZlibOutStream overrun: max itemSize exceeded");
+  EXPECT_EQ(thrownMessage<plat::Exception>(
+                [&] { rdr::ZlibOutStream bad(&mem, 0, 42); }),
+            "ZlibOutStream: deflateInit failed");
 }
 
 } // namespace
