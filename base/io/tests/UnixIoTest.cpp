@@ -53,6 +53,8 @@ TEST(UnixIo, ClientSendsStringAndCloses)
     EXPECT_EQ("<unix-client-" + srv.path + uidPart + ">",
               std::string(conn.getName()));
     EXPECT_EQ(geteuid(), conn.getPeerEuid());
+    EXPECT_TRUE(conn.hasProperty("secureTransport"));
+    EXPECT_EQ("[unix:" + srv.path + "]", std::string(conn.getPeerName()));
     conn.getOutStream().writeString("/tmp/jex-42.ini12345", -1);
     conn.getOutStream().flush();
   }

@@ -136,6 +136,15 @@ TEST(SocketUtil, EveryCreatedDescriptorIsCloseOnExec)
   EXPECT_EQ(O_NONBLOCK, fcntl(w.get(), F_GETFL) & (O_NONBLOCK | O_APPEND));
   os::setBlocking(w.get(), true);
   EXPECT_EQ(0, fcntl(w.get(), F_GETFL) & (O_NONBLOCK | O_APPEND));
+
+  // Failures name the call; closeOnFailure keeps the original errno.
+  EXPECT_EQ(EBADF, systemErrorOf([] { os::setBlocking(-1, true); }));
+  errno = 0;
+  EXPECT_FALSE(os::setInheritable(-1, false, true));
+  EXPECT_EQ(EBADF, errno);
+  std::string msg;
+  EXPECT_EQ(ENOTSOCK, systemErrorOf([&] { os::getPeerEuid(r.get()); }, &msg));
+  EXPECT_EQ(0u, msg.rfind("getPeerEuid: ", 0)) << msg;
 }
 
 TEST(SocketUtil, PeerCredentialsAndEscapedName)

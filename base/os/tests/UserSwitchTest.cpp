@@ -52,6 +52,8 @@ TEST(PasswdEntry, MissingAccountMessages)
   };
   EXPECT_EQ("getpwuid(3999999): account not found [System-0]",
             error([&] { e.lookupByUid(3999999); }));
+  EXPECT_EQ("getpwnam(no-such-user-xyz): account not found [System-0]",
+            error([&] { e.lookupByName("no-such-user-xyz"); }));
   EXPECT_EQ("getpwnam(<null>): null name [System-22]",
             error([&] { e.lookupByName(nullptr); }));
 }
@@ -126,6 +128,8 @@ TEST(UserSwitchDeathTest, IdentityChecks)
   uid_t me = getuid();
   EXPECT_EXIT(os::checkSwitchedIdentity(me + 1, gid_t(-1)),
               ::testing::KilledBySignal(SIGABRT), "^Unexpected uid\n");
+  EXPECT_EXIT(os::checkSwitchedIdentity(me, getgid() + 1),
+              ::testing::ExitedWithCode(1), "^Unexpected gid\n");
   if (isRoot()) {
     // A saved uid that still allows going back is refused too.
     auto keepSavedUid = [] {
@@ -137,4 +141,5 @@ TEST(UserSwitchDeathTest, IdentityChecks)
                 "^Unexpected uid\n");
   }
   os::checkSwitchedIdentity(me, getgid());
+  os::checkSwitchedIdentity(me, gid_t(-1));
 }
