@@ -76,6 +76,13 @@ TEST(FullFramePixelBuffer, PixelAccessBySize)
   EXPECT_EQ(mem[3], 0x33); // least significant byte first
   EXPECT_EQ(mem[5], 0x11);
   EXPECT_EQ(pb.getPixel(1, 0), 0x112233u);
+
+  uint16_t mem16[4] = {};
+  FullFramePixelBuffer pb16(PixelFormat::rgb565(), Rect(0, 0, 4, 1), nullptr,
+                            reinterpret_cast<uint8_t*>(mem16));
+  pb16.setPixel(2, 0, 0xf81f);
+  EXPECT_EQ(mem16[2], 0xf81f);
+  EXPECT_EQ(pb16.getPixel(2, 0), 0xf81fu);
 }
 
 TEST(PixelBuffer, GetImagePacksRows)

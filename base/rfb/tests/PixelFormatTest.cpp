@@ -100,6 +100,9 @@ TEST(PixelFormat, NamesPrintedAndParsed)
   } cases[] = {
       {PixelFormat::rgb888(), "depth 24 (32 bpp) little-endian rgb888"},
       {PixelFormat::colourMap8(), "depth 8 (8 bpp) colour-map"},
+      {PixelFormat(), "depth 8 (8 bpp) bgr233"},
+      {PixelFormat(16, 16, false, true, 15, 15, 15, 4, 8, 12, 15, 0),
+       "depth 16 (16 bpp) little-endian bgra4444"},
       {PixelFormat(32, 32, true, true, 255, 255, 255, 24, 16, 8, 255, 0),
        "depth 32 (32 bpp) big-endian rgba8888"},
       // A gap between channels: no short name fits.
@@ -118,6 +121,7 @@ TEST(PixelFormat, NamesPrintedAndParsed)
   EXPECT_EQ(pf, PixelFormat::rgb565());
   ASSERT_TRUE(pf.parse("pal8"));
   EXPECT_EQ(pf, PixelFormat::colourMap8());
-  for (const char* bad : {"rgb0a5", "rgb5650", "xyz565", "pal9"})
+  for (const char* bad :
+       {"rgb0a5", "rgb56", "rgb5650", "xyz565", "rgb505", "pal9", "pal"})
     EXPECT_FALSE(pf.parse(bad)) << bad;
 }
