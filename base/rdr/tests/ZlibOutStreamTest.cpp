@@ -4,34 +4,11 @@
 #include <rdr/ZlibOutStream.h>
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
+using rdrtest::inflateAll;
 using rdrtest::thrownMessage;
 
 namespace {
-
-// Inflates all of data (a sync-flushed stream need not be finished).
-std::vector<uint8_t> inflateAll(const uint8_t* data, size_t len, bool raw)
-{
-  z_stream zs{};
-  EXPECT_EQ(inflateInit2(&zs, raw ? -15 : 15), Z_OK);
-  std::vector<uint8_t> out;
-  uint8_t buf[4096];
-  zs.next_in = const_cast<uint8_t*>(data);
-  zs.avail_in = uInt(len);
-  do {
-    zs.next_out = buf;
-    zs.avail_out = sizeof(buf);
-    int rc = inflate(&zs, Z_SYNC_FLUSH);
-    EXPECT_TRUE(rc == Z_OK || rc == Z_STREAM_END || rc == Z_BUF_ERROR) << rc;
-    out.insert(out.end(), buf, buf + (sizeof(buf) - zs.avail_out));
-    if (rc != Z_OK)
-      break;
-  } while (zs.avail_in > 0 || zs.avail_out == 0);
-  EXPECT_EQ(zs.avail_in, 0u);
-  inflateEnd(&zs);
-  return out;
-}
 
 // A sync flush makes everything written inflatable, for zlib and raw
 // streams and buffers from the smallest to the default.
