@@ -96,6 +96,40 @@ protected:
   }
   static Shell doctor() { return sh(std::string(JEX_DOCTOR) + " " + user_); }
 
+  static std::string asUser(const std::string& cmd)
+  {
+    return "setpriv --reuid=" + user_ + " --regid=" + user_ +
+           " --init-groups " + cmd;
+  }
+  // Waits until the queue has no pending or processing job.
+  static bool waitIdle(const std::string& queue, int seconds = 60)
+  {
+    for (int i = 0; i < seconds * 5; i++) {
+      if (sh("lpstat -o " + queue).out.empty())
+        return true;
+      usleep(200000);
+    }
+    return false;
+  }
+  // Prints file as the test user; returns the job id.
+  static std::string print(const std::string& queue, const std::string& file,
+                           const std::string& options = "")
+  {
+    std::string out =
+        sh(asUser("lp -d " + queue + " " + options + " " + file)).out;
+    size_t dash = out.find(queue + "-");
+    return dash == std::string::npos
+               ? "?"
+               : std::to_string(atoi(out.c_str() + dash + queue.size() + 1));
+  }
+  static bool completed(const std::string& job)
+  {
+    return sh("grep -q '\\[Job " + job + "\\] Job completed' " + dir_ +
+              "/log/error_log")
+               .status == 0;
+  }
+  static std::string spoolDir() { return "/tmp/.jex-" + uid_; }
+
   // A listener of the test user on its agent socket, as an agent makes it;
   // returns its pid. It serves until killed.
   pid_t startListener(const std::string& name)
@@ -118,8 +152,14 @@ protected:
       if (bind(fd, (sockaddr*)&addr, sizeof(addr)) != 0 || listen(fd, 8) != 0)
         _exit(1);
       (void)!write(ready[1], "x", 1);
-      for (;;)
-        close(accept(fd, nullptr, nullptr));
+      // Takes each hand-off whole, as an agent does, and drops it.
+      for (;;) {
+        int c = accept(fd, nullptr, nullptr);
+        char buf[512];
+        while (read(c, buf, sizeof(buf)) > 0) {
+        }
+        close(c);
+      }
     }
     close(ready[1]);
     char c;
@@ -223,6 +263,61 @@ TEST_F(Scheduler, DoctorFindsBrokenSetups)
   EXPECT_TRUE(
       contains(r.out, "FAIL  backend " + backend + ": owner root, mode 0755"))
       << r.out;
+}
+
+// A raster the backend must refuse (its colour space says CMYK) is dropped,
+// the queue goes on and the next job is delivered.
+TEST_F(Scheduler, FailedJobLeavesQueueGoing)
+{
+  ASSERT_EQ(queue("add " + user_).status, 0);
+  pid_t agent = startListener("agent");
+  ASSERT_GT(agent, 0);
+  std::string ras = dir_ + "/hostile.ras", q = "jex-" + user_;
+  sh(std::string(JEX_SAMPLE_RASTER) + " --pages 2 --size 200x300 --dpi 75 > " +
+     ras + " && printf '\\006\\000\\000\\000' | dd of=" + ras +
+     " bs=1 seek=404 conv=notrunc status=none && chmod 644 " + ras);
+  std::string hostile = print(q, ras, "-o raw");
+  EXPECT_TRUE(waitIdle(q));
+  EXPECT_TRUE(contains(sh("LC_ALL=C lpstat -p " + q).out, "enabled"));
+
+  std::string good = dir_ + "/good.ras";
+  sh(std::string(JEX_SAMPLE_RASTER) + " --pages 1 --size 200x300 --dpi 75 > " +
+     good + " && chmod 644 " + good);
+  std::string next = print(q, good, "-o raw");
+  EXPECT_TRUE(waitIdle(q));
+  kill(agent, SIGTERM);
+  waitpid(agent, nullptr, 0);
+  EXPECT_FALSE(completed(hostile));
+  EXPECT_TRUE(completed(next));
+  EXPECT_EQ(sh("ls " + spoolDir()).out, "print.agent\n");
+}
+
+// No agent: the job waits with the reason shown, the queue stays enabled,
+// and the job is delivered once an agent listens.
+TEST_F(Scheduler, JobWaitsForAgent)
+{
+  ASSERT_EQ(queue("add " + user_ + " --format pdf").status, 0);
+  std::string q = "jex-" + user_;
+  std::string pdf = dir_ + "/wait.pdf";
+  sh("printf '%%!PS\\nshowpage\\n' | gs -q -dSAFER -sDEVICE=pdfwrite -o " +
+     pdf + " - && chmod 644 " + pdf);
+  std::string job = print(q, pdf);
+  std::string state;
+  for (int i = 0; i < 100 && !contains(state, "agent"); i++) {
+    usleep(200000);
+    state = sh("LC_ALL=C lpstat -p " + q).out;
+  }
+  EXPECT_TRUE(contains(state, "enabled")) << state;
+  EXPECT_TRUE(contains(state, "agent")) << state;
+  EXPECT_FALSE(sh("lpstat -o " + q).out.empty());
+
+  pid_t agent = startListener("agent");
+  ASSERT_GT(agent, 0);
+  EXPECT_TRUE(waitIdle(q));
+  kill(agent, SIGTERM);
+  waitpid(agent, nullptr, 0);
+  EXPECT_TRUE(contains(sh("ls " + spoolDir()).out, ".pdf") ||
+              contains(sh("ls " + spoolDir()).out, ".in"));
 }
 
 } // namespace
