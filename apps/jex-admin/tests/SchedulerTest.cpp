@@ -4,6 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#ifdef JEX_AGENT
+#include <cups/raster.h>
+#include <fcntl.h>
+#include <png.h>
+#include <vector>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -319,5 +326,148 @@ TEST_F(Scheduler, JobWaitsForAgent)
   EXPECT_TRUE(contains(sh("ls " + spoolDir()).out, ".pdf") ||
               contains(sh("ls " + spoolDir()).out, ".in"));
 }
+
+#ifdef JEX_AGENT
+
+// The pages of a CUPS raster file, 8-bit RGB rows packed.
+std::vector<std::vector<unsigned char>> readRaster(const std::string& path)
+{
+  std::vector<std::vector<unsigned char>> pages;
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  cups_raster_t* r = cupsRasterOpen(fd, CUPS_RASTER_READ);
+  cups_page_header2_t h;
+  while (r && cupsRasterReadHeader2(r, &h)) {
+    std::vector<unsigned char> page(size_t(h.cupsBytesPerLine) * h.cupsHeight);
+    if (cupsRasterReadPixels(r, page.data(), page.size()) != page.size())
+      break;
+    pages.push_back(std::move(page));
+  }
+  cupsRasterClose(r);
+  close(fd);
+  return pages;
+}
+
+std::vector<unsigned char> readPng(const std::string& path)
+{
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  std::vector<unsigned char> rgb;
+  if (!png_image_begin_read_from_file(&img, path.c_str()))
+    return rgb;
+  img.format = PNG_FORMAT_RGB;
+  rgb.resize(PNG_IMAGE_SIZE(img));
+  if (!png_image_finish_read(&img, nullptr, rgb.data(), 0, nullptr))
+    rgb.clear();
+  return rgb;
+}
+
+class Delivery : public Scheduler {
+protected:
+  pid_t agent_ = 0;
+  std::string out_;
+
+  void SetUp() override
+  {
+    Scheduler::SetUp();
+    if (IsSkipped())
+      return;
+    out_ = dir_ + "/home/Printouts";
+    sh("rm -rf " + out_);
+    agent_ = atoi(
+        sh(asUser("env HOME=" + dir_ + "/home " JEX_AGENT " OutputDir=" + out_ +
+                  " >" + dir_ + "/agent.log 2>&1 & echo $!"))
+            .out.c_str());
+    for (int i = 0;
+         i < 50 && access((spoolDir() + "/print.agent").c_str(), F_OK) != 0;
+         i++)
+      usleep(100000);
+  }
+  void TearDown() override
+  {
+    if (agent_ > 0)
+      kill(agent_, SIGTERM);
+    sh("sleep 0.5");
+    Scheduler::TearDown();
+  }
+  // The one delivered folder whose name ends with title.
+  std::string folder(const std::string& title)
+  {
+    std::string f = sh("ls -d '" + out_ + "'/*' " + title + "'").out;
+    return f.empty() ? f : f.substr(0, f.size() - 1);
+  }
+  std::string twoPagePdf()
+  {
+    std::string pdf = dir_ + "/two.pdf";
+    sh("printf '%%!PS\\n/Helvetica findfont 30 scalefont setfont\\n"
+       "1 1 2 { 0.2 0.5 0.9 setrgbcolor 72 400 300 200 rectfill 0 setgray\\n"
+       "72 700 moveto (Page) show 2 string cvs show showpage } for\\n' | "
+       "gs -q -dSAFER -sDEVICE=pdfwrite -sPAPERSIZE=a4 -o " +
+       pdf + " - && chmod 644 " + pdf);
+    return pdf;
+  }
+};
+
+TEST_F(Delivery, PdfArrivesAsPngPagesAndAsDocuments)
+{
+  ASSERT_EQ(queue("add " + user_).status, 0);
+  ASSERT_EQ(
+      queue("add " + user_ + " --format pdf --queue " + user_ + "-pdf").status,
+      0);
+  ASSERT_EQ(
+      queue("add " + user_ + " --format ps --queue " + user_ + "-ps").status,
+      0);
+  std::string pdf = twoPagePdf();
+  print("jex-" + user_, pdf, "-t pages -o Resolution=150dpi");
+  print(user_ + "-pdf", pdf, "-t document");
+  print(user_ + "-ps", pdf, "-t postscript");
+  for (std::string q : {"jex-" + user_, user_ + "-pdf", user_ + "-ps"})
+    ASSERT_TRUE(waitIdle(q, 120)) << q;
+  sh("sleep 1"); // the agent delivers after the hand-off
+
+  // The pages equal CUPS's own rendering of the same document.
+  std::string ref = dir_ + "/ref.ras";
+  sh("cupsfilter -p " JEX_PPD_DIR
+     "/jex-zrle.ppd -m application/vnd.cups-raster "
+     "-o Resolution=150dpi " +
+     pdf + " > " + ref);
+  auto pages = readRaster(ref);
+  ASSERT_EQ(pages.size(), 2u);
+  std::string f = folder("pages");
+  ASSERT_FALSE(f.empty())
+      << sh("ls -R " + out_ + "; cat " + dir_ + "/agent.log").out;
+  for (size_t i = 0; i < pages.size(); i++)
+    EXPECT_TRUE(readPng(f + "/page-" + std::to_string(i + 1) + ".png") ==
+                pages[i])
+        << i;
+  EXPECT_TRUE(
+      contains(sh("pdfinfo '" + f + "/pages.pdf'").out, "Pages:          2"));
+
+  f = folder("document");
+  EXPECT_TRUE(
+      contains(sh("pdfinfo '" + f + "/document.pdf'").out, "Pages:          2"))
+      << f;
+  f = folder("postscript");
+  EXPECT_EQ(sh("head -c 4 '" + f + "/postscript.ps'").out, "%!PS") << f;
+}
+
+// A job cancelled while the backend converts it leaves nothing behind.
+TEST_F(Delivery, CancelledJobLeavesNothing)
+{
+  ASSERT_EQ(queue("add " + user_).status, 0);
+  std::string q = "jex-" + user_;
+  std::string job =
+      print(q, twoPagePdf(), "-o Resolution=600dpi -o PageSize=A3 -n 4");
+  for (int i = 0; i < 300 && !contains(sh("ls " + spoolDir()).out, ".zrle");
+       i++)
+    usleep(100000);
+  ASSERT_TRUE(contains(sh("ls " + spoolDir()).out, ".zrle"));
+  sh("cancel " + job);
+  EXPECT_TRUE(waitIdle(q));
+  sh("sleep 1");
+  EXPECT_EQ(sh("ls " + spoolDir()).out, "print.agent\n");
+  EXPECT_EQ(sh("ls " + out_ + " 2>/dev/null").out, "");
+}
+
+#endif
 
 } // namespace
