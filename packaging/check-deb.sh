@@ -3,9 +3,9 @@
 # file with its owner and mode, the architecture, the dependencies and the
 # post-install script.
 #
-#   packaging/check-deb.sh BUILD_DIR CUPS_SERVERBIN CUPS_DATADIR
+#   packaging/check-deb.sh BUILD_DIR CUPS_SERVERBIN CUPS_DATADIR [--with-agent]
 set -euo pipefail
-BUILD=$1 SERVERBIN=$2 DATADIR=$3
+BUILD=$1 SERVERBIN=$2 DATADIR=$3 WITH_AGENT=${4:-}
 OUT=$(mktemp -d)
 trap 'rm -rf "$OUT"' EXIT
 
@@ -24,9 +24,13 @@ expected=(
   "-rwxr-xr-x root/root ./usr/bin/jex-queue"
   "-rwxr-xr-x root/root ./usr/libexec/jex/jex-probe"
 )
-if [ -n "${JEX_DEB_AGENT_FILES:-}" ]; then
-  read -ra extra <<<"$JEX_DEB_AGENT_FILES"
-  for f in "${extra[@]}"; do expected+=("$f"); done
+if [ "$WITH_AGENT" = --with-agent ]; then
+  expected+=(
+    "-rwxr-xr-x root/root ./usr/bin/jex-agent"
+    "-rwxr-xr-x root/root ./usr/bin/jex-page"
+    "-rw-r--r-- root/root ./usr/lib/systemd/user/jex-agent.service"
+    "-rw-r--r-- root/root ./etc/xdg/autostart/jex-agent.desktop"
+  )
 fi
 actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $1, $2, $6}' | sort)
 want=$(printf '%s\n' "${expected[@]}" | sort)
