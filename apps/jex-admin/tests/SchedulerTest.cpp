@@ -145,6 +145,8 @@ TEST_F(Scheduler, QueueHelperAddsListsAndRemoves)
       has(sh(JEX_QUEUE " add nosuchjexuser"), "no such user: nosuchjexuser"));
   EXPECT_EQ(run(JEX_QUEUE " add " + user_ + " --format png").first, 1);
 
+  EXPECT_EQ(run(JEX_QUEUE " remove " + user_ + "-pdf").first, 0);
+  EXPECT_TRUE(has(sh(JEX_QUEUE " list"), "jex-" + user_));
   EXPECT_EQ(run(JEX_QUEUE " remove " + user_).first, 0);
   EXPECT_FALSE(has(sh(JEX_QUEUE " list"), user_));
   EXPECT_EQ(run(JEX_QUEUE " remove " + user_).first, 1);
