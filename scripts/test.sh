@@ -25,7 +25,8 @@ esac
 
 # Debian packages the native builds and tests need.
 PACKAGES=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
-          zlib1g-dev libcupsimage2 libcupsimage2-dev libcups2-dev clang-format)
+          zlib1g-dev libcupsimage2 libcupsimage2-dev libcups2-dev libpng-dev
+          clang-format)
 # The tests against a private CUPS scheduler: the daemon, its clients, the
 # filters that render PDF and PostScript, and the tools the tests use
 # (pdfinfo, pgrep, useradd).
