@@ -208,6 +208,11 @@ Image readPng(const std::string& path)
   return rgb;
 }
 
+std::string pageCount(const std::string& pdf)
+{
+  return sh("pdfinfo '" + pdf + "' | sed -n 's/^Pages: *//p' | tr -d '\\n'");
+}
+
 // With the user's agent running, delivering to ~/Printouts.
 class Delivery : public Scheduler {
 protected:
@@ -245,9 +250,9 @@ TEST_F(Delivery, PdfArrivesAsPngPagesAndAsDocuments)
 
   // The pages equal CUPS's own rendering of the same document.
   std::string ref = dir_ + "/ref.ras";
-  sh("cupsfilter -p " JEX_PPD_DIR "/jex-zrle.ppd -m application/vnd.cups-raster"
-     " -o Resolution=150dpi " +
-     pdf_ + " > " + ref);
+  sh("(cupsfilter -p " JEX_PPD_DIR "/jex-zrle.ppd -o Resolution=150dpi -m "
+     "application/vnd.cups-raster " +
+     pdf_ + " 2>/dev/null) > " + ref);
   auto pages = readRaster(ref);
   ASSERT_EQ(pages.size(), 2u);
   std::string f = folder("pages");
@@ -257,10 +262,10 @@ TEST_F(Delivery, PdfArrivesAsPngPagesAndAsDocuments)
     EXPECT_TRUE(readPng(f + "/page-" + std::to_string(i + 1) + ".png") ==
                 pages[i])
         << i;
-  EXPECT_TRUE(has(sh("pdfinfo '" + f + "/pages.pdf'"), "Pages:          2"));
+  EXPECT_EQ(pageCount(f + "/pages.pdf"), "2");
 
   f = folder("document");
-  EXPECT_TRUE(has(sh("pdfinfo '" + f + "/document.pdf'"), "Pages:          2"));
+  EXPECT_EQ(pageCount(f + "/document.pdf"), "2");
   f = folder("postscript");
   EXPECT_EQ(sh("head -c 4 '" + f + "/postscript.ps'"), "%!PS") << f;
   EXPECT_EQ(run(JEX_DOCTOR " " + user_).first, 0) << sh(JEX_DOCTOR " " + user_);
@@ -302,7 +307,7 @@ TEST_F(Delivery, CancelledJobLeavesNothing)
   ASSERT_TRUE(waitFor("ls " + spool_ + " | grep -q zrle"));
   sh("cancel " + job);
   EXPECT_TRUE(idle(q));
-  EXPECT_EQ(sh("sleep 1; ls " + spool_), "print.agent\n");
+  EXPECT_EQ(sh("sleep 1; ls " + spool_ + " | grep -c jex-"), "0\n");
   EXPECT_EQ(sh("(ls -A " + out_ + " 2>/dev/null)"), "");
 }
 
