@@ -6,6 +6,7 @@
 
 #include <plat/Assert.h>
 #include <plat/Exception.h>
+#include <rfb/PageFileFormat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -22,9 +23,9 @@ const rfb::PixelFormat& rasterRgbFormat()
   return pf;
 }
 
-// The largest side the page decoder reads back: its rectangles are signed
-// 16-bit. A larger page would be written and then be unreadable.
-const uint32_t MaxPageSide = 32767;
+// A page larger than the page file can hold would be written and then be
+// unreadable.
+const uint32_t MaxPageSide = rfb::pagefile::MaxPageSide;
 // Generous room for padded lines, but no absurd allocation from a bad
 // header.
 const uint32_t MaxBytesPerLine = 1u << 24;

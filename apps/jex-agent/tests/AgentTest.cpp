@@ -3,8 +3,8 @@
 
 #include "TestPages.h"
 
-#include <ProcessRunner.h>
-#include <TestFiles.h>
+#include "ProcessRunner.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,9 @@ struct Account {
   gid_t gid = 0;
 };
 
-const char* const accountNames[] = {"jexagenta", "jexagentb"};
+// CTest runs each test as a process of its own, side by side: names of
+// this process only, so that one process never deletes another's accounts.
+std::string accountNames[2];
 Account accounts[2];
 bool haveAccounts = false;
 
@@ -151,6 +153,7 @@ protected:
     if (getuid() != 0)
       return;
     for (int i = 0; i < 2; i++) {
+      accountNames[i] = "jexag" + std::to_string(getpid()) + "ab"[i];
       std::string cmd =
           std::string("userdel ") + accountNames[i] +
           " >/dev/null 2>&1; useradd -M -N -s /usr/sbin/nologin " +
@@ -162,7 +165,7 @@ protected:
           return;
         sleepMs(250);
       }
-      passwd* pw = getpwnam(accountNames[i]);
+      passwd* pw = getpwnam(accountNames[i].c_str());
       if (!pw)
         return;
       accounts[i] = {pw->pw_uid, pw->pw_gid};
@@ -171,9 +174,9 @@ protected:
   }
   static void TearDownTestSuite()
   {
-    for (const char* name : accountNames)
-      (void)!system(
-          (std::string("userdel ") + name + " >/dev/null 2>&1").c_str());
+    for (const std::string& name : accountNames)
+      if (!name.empty())
+        (void)!system(("userdel " + name + " >/dev/null 2>&1").c_str());
   }
 
   void SetUp() override
