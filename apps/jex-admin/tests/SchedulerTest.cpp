@@ -39,6 +39,14 @@ bool has(const std::string& s, const std::string& part)
   return s.find(part) != s.npos;
 }
 
+// Other test programs change the account files too: a locked file is
+// tried again.
+std::string retried(const std::string& cmd)
+{
+  return "(for i in $(seq 50); do " + cmd +
+         " && exit 0; sleep 0.2; done; exit 1)";
+}
+
 class Scheduler : public ::testing::Test {
 protected:
   // user_ prints; asUser_ runs a command as user_; spool_ is its agent's
@@ -60,8 +68,8 @@ protected:
     asUser_ =
         "setpriv --reuid=" + user_ + " --regid=" + user_ + " --init-groups ";
     pdf_ = dir_ + "/two.pdf";
-    auto r = run(JEX_PRIVATE_CUPSD " start " + dir_ + " " JEX_BACKEND +
-                 " && useradd -m -d " + dir_ + "/home " + user_ +
+    auto r = run(JEX_PRIVATE_CUPSD " start " + dir_ + " " JEX_BACKEND + " && " +
+                 retried("useradd -m -d " + dir_ + "/home " + user_) +
                  " && gs -q -dSAFER -sDEVICE=pdfwrite -sPAPERSIZE=a4 -o " +
                  pdf_ + " " JEX_TEST_DATA "/two-pages.ps && chmod 644 " + pdf_);
     ASSERT_EQ(r.first, 0) << r.second;
@@ -76,7 +84,8 @@ protected:
   {
     if (!dir_.empty())
       sh(JEX_PRIVATE_CUPSD " stop " + dir_ + "; pkill -u " + user_ +
-         "; sleep 0.5; userdel " + user_ + "; rm -rf " + spool_ + " " + dir_);
+         "; sleep 0.5; " + retried("userdel " + user_) + "; rm -rf " + spool_ +
+         " " + dir_);
   }
 
   void SetUp() override
