@@ -17,6 +17,7 @@ declare -A ALLOWED=(
   [libs/rfbenc]="plat rdr Xregion rfb rfbenc rfbdec"
   [apps/cups-jex]="plat rdr os loc io Xregion rfb rfbenc rfbdec"
   [apps/jex-agent]="plat rdr os loc io Xregion rfb rfbenc rfbdec"
+  [apps/jex-admin]="plat os"
 )
 MODULES="plat Xregion rdr os loc io rfb rfbenc rfbdec"
 

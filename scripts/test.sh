@@ -25,8 +25,13 @@ esac
 
 # Debian packages the native builds and tests need.
 PACKAGES=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
-          zlib1g-dev libcupsimage2 libcupsimage2-dev clang-format
-          libpng-dev poppler-utils)
+          zlib1g-dev libcupsimage2 libcupsimage2-dev libcups2-dev libpng-dev
+          clang-format)
+# The tests against a private CUPS scheduler: the daemon, its clients, the
+# filters that render PDF and PostScript, and the tools the tests use
+# (pdfinfo, pgrep, useradd).
+PACKAGES+=(cups-daemon cups-client cups-filters ghostscript poppler-utils
+           procps passwd)
 # The armhf suite: cross compiler, user-mode emulator, and what
 # scripts/armhf-sysroot.sh uses to fetch the target's packages.
 if [ "$MODE" = all ] || [ "$MODE" = armhf ]; then

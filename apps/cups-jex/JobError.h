@@ -5,9 +5,11 @@
 #include <plat/Exception.h>
 
 enum JobStatus {
-  StatusFailed = 1,    // the queue's error policy decides
-  StatusCancelJob = 4, // the job can never print; the queue goes on
-  StatusRetryJob = 6,  // the agent is not there; retry later, others first
+  StatusFailed = 1, // the queue's error policy decides
+  // The job can never print; the queue goes on. (CUPS reads 4 as "stop the
+  // printer".)
+  StatusCancelJob = 5,
+  StatusRetryJob = 6, // the agent is not there; retry later, others first
 };
 
 class JobError : public plat::Exception {

@@ -391,9 +391,9 @@ TEST_F(Job, AttacksRefusalsAndSettings)
     expectFailure(run(jex({"DEVICE_URI=" + uri})), 1,
                   "invalid device-uri '" + uri + "'");
   expectFailure(run(jex({"DEVICE_URI"})), 1, "invalid device-uri '(null)'");
-  expectFailure(run(jex({uri("PDF")}, "7/../../etc/x"), pdf), 4,
+  expectFailure(run(jex({uri("PDF")}, "7/../../etc/x"), pdf), 5,
                 "invalid job number '7/../../etc/x'");
-  expectFailure(run(jex({uri("PDF")}, "", "/nonexistent")), 4,
+  expectFailure(run(jex({uri("PDF")}, "", "/nonexistent")), 5,
                 "open(\"/nonexistent\", O_RDONLY): No such file or directory "
                 "(2)");
 }
@@ -484,7 +484,7 @@ TEST_F(Job, RasterPagesDecodeToTheirPixels)
     TearDown();
     TestAgent again(socket, a().id, a().gid);
     chmod(writeFile(victim, c.raster).c_str(), 0600);
-    expectFailure(run(jex({uri("ZRLE")}, "", victim)), 4, c.failure);
+    expectFailure(run(jex({uri("ZRLE")}, "", victim)), 5, c.failure);
   }
 }
 
