@@ -39,7 +39,7 @@ void convertRasterJob(const char* inputPath, const char* basePath,
     rfb::TransPixelBuffer native;
     native.setPF(rfb::PixelFormat::nativeRgb888());
     native.setPixelBuffer(&page);
-    rfb::encodePage(file, native);
+    rfb::encodePage(file, native, rfb::encoderThreads);
     file.flush();
 
     pages.push_back(name);
