@@ -36,7 +36,7 @@ namespace rdr {
 
 class ParallelZlibOutStream : public OutStream {
 public:
-  enum { DictionarySize = 32768, DefaultChunkSize = 262144 };
+  enum { DictionarySize = 32768, DefaultChunkSize = 131072 };
 
   // Starts `workers` threads (at least one). level is a zlib compression
   // level (-1: zlib's default). Throws plat::Exception when a deflate state
