@@ -20,13 +20,14 @@ KEYRING=/usr/share/keyrings/debian-archive-keyring.gpg
 CODENAME=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
 
 # What the target runs with: the C and C++ runtimes (the emulator's dynamic
-# loader comes from libc6), zlib and the CUPS imaging library. Their
+# loader comes from libc6), zlib, the CUPS imaging library and libpng (the
+# session agent). Their
 # dependencies are resolved by apt.
-RUNTIME=(libc6 libgcc-s1 libstdc++6 zlib1g libcupsimage2)
+RUNTIME=(libc6 libgcc-s1 libstdc++6 zlib1g libcupsimage2 libpng16-16)
 # What the build compiles and links against: headers and static libraries.
 # Taken without their dependencies, which only matter to the linker when
 # linking against the shared libraries above, and those are all here.
-DEVEL=(zlib1g-dev libgtest-dev libgmock-dev libcupsimage2-dev libcups2-dev)
+DEVEL=(zlib1g-dev libgtest-dev libgmock-dev libcupsimage2-dev libcups2-dev libpng-dev)
 
 mkdir -p "$APTDIR"/{lists/partial,state,cache/archives/partial,etc/sources.list.d,etc/preferences.d,devel}
 touch "$APTDIR/state/status"

@@ -16,6 +16,7 @@ declare -A ALLOWED=(
   [libs/rfbdec]="plat rdr rfb rfbdec"
   [libs/rfbenc]="plat rdr Xregion rfb rfbenc rfbdec"
   [apps/cups-jex]="plat rdr os loc io Xregion rfb rfbenc rfbdec"
+  [apps/jex-agent]="plat rdr os loc io Xregion rfb rfbenc rfbdec"
 )
 MODULES="plat Xregion rdr os loc io rfb rfbenc rfbdec"
 

@@ -25,7 +25,8 @@ esac
 
 # Debian packages the native builds and tests need.
 PACKAGES=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
-          zlib1g-dev libcupsimage2 libcupsimage2-dev clang-format)
+          zlib1g-dev libcupsimage2 libcupsimage2-dev clang-format
+          libpng-dev poppler-utils)
 # The armhf suite: cross compiler, user-mode emulator, and what
 # scripts/armhf-sysroot.sh uses to fetch the target's packages.
 if [ "$MODE" = all ] || [ "$MODE" = armhf ]; then

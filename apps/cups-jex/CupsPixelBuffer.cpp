@@ -2,10 +2,13 @@
 
 #include "CupsRasterFns.h"
 
+#include "JobError.h"
+
 #include <plat/Assert.h>
 #include <plat/Exception.h>
+#include <rfb/PageFileFormat.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 namespace cupsraster {
@@ -20,9 +23,9 @@ const rfb::PixelFormat& rasterRgbFormat()
   return pf;
 }
 
-// Page sizes travel in 16-bit fields of the page data, and a band of a
-// larger page would not be "one band of rows" any more.
-const uint32_t MaxPageSide = 65535;
+// A page larger than the page file can hold would be written and then be
+// unreadable.
+const uint32_t MaxPageSide = rfb::pagefile::MaxPageSide;
 // Generous room for padded lines, but no absurd allocation from a bad
 // header.
 const uint32_t MaxBytesPerLine = 1u << 24;
@@ -31,7 +34,7 @@ const uint32_t MaxBytesPerLine = 1u << 24;
 
 CupsPixelBuffer::CupsPixelBuffer(cups_raster_t* raster)
     : rfb::PixelBuffer(rasterRgbFormat(), rfb::Rect()), raster_(raster),
-      pageOpen_(false), nextLine_(0)
+      pageOpen_(false), grey_(NotGrey), nextLine_(0)
 {
   memset(&header_, 0, sizeof(header_));
 }
@@ -70,24 +73,32 @@ bool CupsPixelBuffer::nextPage()
                 "cups_cspace_t is stored as 32 bits");
   int32_t colorSpace;
   memcpy(&colorSpace, &header_.cupsColorSpace, sizeof(colorSpace));
-  if (header_.cupsBitsPerColor != 8 || header_.cupsBitsPerPixel != 24 ||
-      colorSpace != CUPS_CSPACE_RGB) {
-    fprintf(stderr,
-            "Page has unsupported pixel-format:\ncupsBitsPerColor: %d\n"
-            "cupsBitsPerPixel: %d\ncupsColorSpace: %d\n",
-            (int)header_.cupsBitsPerColor, (int)header_.cupsBitsPerPixel,
-            (int)colorSpace);
-    return false;
+  int32_t order;
+  memcpy(&order, &header_.cupsColorOrder, sizeof(order));
+  const uint32_t bits = header_.cupsBitsPerPixel;
+  bool rgb = bits == 24 && order == CUPS_ORDER_CHUNKED &&
+             (colorSpace == CUPS_CSPACE_RGB || colorSpace == CUPS_CSPACE_SRGB ||
+              colorSpace == CUPS_CSPACE_ADOBERGB);
+  bool grey = bits == 8 &&
+              (colorSpace == CUPS_CSPACE_W || colorSpace == CUPS_CSPACE_SW ||
+               colorSpace == CUPS_CSPACE_K);
+  if (header_.cupsBitsPerColor != 8 || !(rgb || grey)) {
+    throw JobError(StatusCancelJob,
+                   "Page has unsupported pixel-format: cupsBitsPerColor %u, "
+                   "cupsBitsPerPixel %u, cupsColorSpace %d, cupsColorOrder %d",
+                   header_.cupsBitsPerColor, bits, (int)colorSpace, (int)order);
   }
+  grey_ = grey ? (colorSpace == CUPS_CSPACE_K ? Inverted : Luminance) : NotGrey;
 
   // The header comes from the job: check the sizes against each other
   // before they decide any allocation.
   if (header_.cupsWidth > MaxPageSide || header_.cupsHeight > MaxPageSide ||
-      header_.cupsBytesPerLine < (uint64_t)header_.cupsWidth * 3 ||
+      header_.cupsBytesPerLine < (uint64_t)header_.cupsWidth * (bits / 8) ||
       header_.cupsBytesPerLine > MaxBytesPerLine) {
-    throw plat::ExceptionFmt(
-        "Invalid CUPS page header: %ux%u pixels, %u bytes per line",
-        header_.cupsWidth, header_.cupsHeight, header_.cupsBytesPerLine);
+    throw JobError(StatusCancelJob,
+                   "Invalid CUPS page header: %ux%u pixels, %u bytes per line",
+                   header_.cupsWidth, header_.cupsHeight,
+                   header_.cupsBytesPerLine);
   }
 
   format = rasterRgbFormat();
@@ -97,11 +108,17 @@ bool CupsPixelBuffer::nextPage()
 
 void CupsPixelBuffer::readLine(uint8_t* dst)
 {
+  uint8_t* into = grey_ == NotGrey ? dst : line_.data();
   unsigned n =
-      cupsraster::cupsRasterReadPixels(raster_, dst, header_.cupsBytesPerLine);
+      cupsraster::cupsRasterReadPixels(raster_, into, header_.cupsBytesPerLine);
   if (n != header_.cupsBytesPerLine)
-    throw plat::Exception("Unexpected end of CUPS page data");
+    throw JobError(StatusCancelJob, "Unexpected end of CUPS page data");
   nextLine_++;
+  if (grey_ == NotGrey)
+    return;
+  const uint8_t flip = grey_ == Inverted ? 0xff : 0;
+  for (uint32_t x = 0; x < header_.cupsWidth; x++)
+    memset(dst + 3 * x, line_[x] ^ flip, 3);
 }
 
 const uint8_t* CupsPixelBuffer::getPixelsR(const rfb::Rect& r, int* stride)
@@ -111,7 +128,7 @@ const uint8_t* CupsPixelBuffer::getPixelsR(const rfb::Rect& r, int* stride)
 
   int width = (int)header_.cupsWidth;
   *stride = width;
-  int bpp = (int)header_.cupsBitsPerPixel / 8;
+  const int bpp = 3; // the cache always holds red, green, blue
   size_t rowBytes = (size_t)width * bpp;
 
   if (cacheRect_.encloses(r)) {
@@ -122,11 +139,15 @@ const uint8_t* CupsPixelBuffer::getPixelsR(const rfb::Rect& r, int* stride)
   PLAT_ASSERT_THROW(r.tl.y >= cacheRect_.br.y);
 
   cacheRect_ = rfb::Rect(0, r.tl.y, width, r.br.y);
-  // Every line is read whole at its row position: the library may deliver
+  // An RGB line is read whole at its row position: the library may deliver
   // more than rowBytes per line, and that padding is overwritten by the
-  // next row.
+  // next row. A grey line is read aside and expanded into its row.
   size_t bandHeight = (size_t)cacheRect_.height();
-  cache_.resize((bandHeight - 1) * rowBytes + header_.cupsBytesPerLine);
+  size_t lastRow = grey_ == NotGrey ? header_.cupsBytesPerLine : rowBytes;
+  // Lines above the band are read into the cache and dropped.
+  cache_.resize(std::max((bandHeight - 1) * rowBytes + lastRow,
+                         (size_t)header_.cupsBytesPerLine));
+  line_.resize(grey_ == NotGrey ? 0 : header_.cupsBytesPerLine);
 
   while (nextLine_ < r.tl.y) {
     (void)cupsraster::cupsRasterReadPixels(raster_, cache_.data(),

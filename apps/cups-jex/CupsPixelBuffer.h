@@ -8,8 +8,10 @@
 // that starts above the band's end is an error (plat::AssertionFail).
 //
 // The CUPS imaging library is reached only through the run-time wrappers of
-// CupsRasterFns.h. Accepted pages: 8 bits per colour, 24 bits per pixel,
-// RGB; each pixel is the three bytes red, green, blue.
+// CupsRasterFns.h. Accepted pages, 8 bits per colour: chunked RGB (device
+// RGB, sRGB, Adobe RGB) and grey (luminance W or SW, and K, its inverse),
+// which is expanded; the buffer always serves the three bytes red, green,
+// blue of each pixel.
 #pragma once
 
 #include <rfb/PixelBuffer.h>
@@ -30,26 +32,30 @@ public:
   CupsPixelBuffer& operator=(const CupsPixelBuffer&) = delete;
 
   // Reads and drops what is left of the current page, then the next page
-  // header. True when a readable page is now current; false at the end of
-  // the job, or after writing the unsupported-format message to stderr for
-  // a page that is not 24-bit RGB. Throws plat::Exception for a header whose
-  // sizes do not agree with each other.
+  // header. True when a page is now current, false at the end of the job.
+  // Throws JobError (StatusCancelJob) for a page of another pixel format or
+  // a header whose sizes do not agree with each other or exceed 32767
+  // pixels a side.
   bool nextPage();
 
   // Pointer into the band cache; *stride is the page width in pixels.
   // Reads raster lines as needed (blocks on the raster's descriptor). Throws
-  // plat::Exception "Unexpected end of CUPS page data" on a short line.
+  // JobError "Unexpected end of CUPS page data" on a short line.
   const uint8_t* getPixelsR(const rfb::Rect& r, int* stride) override;
 
   const cups_page_header_t& header() const { return header_; }
 
 private:
+  enum Grey { NotGrey, Luminance, Inverted };
+  // Reads the next line into a cache row of red, green, blue.
   void readLine(uint8_t* dst);
 
   cups_page_header_t header_;
   cups_raster_t* raster_;
   bool pageOpen_;
+  Grey grey_;
   std::vector<uint8_t> cache_;
+  std::vector<uint8_t> line_; // a grey line before expansion
   rfb::Rect cacheRect_;
   int nextLine_;
 };

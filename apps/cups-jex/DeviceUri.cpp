@@ -48,15 +48,18 @@ bool parseDeviceUri(const char* uri, plat::String* format, uint32_t* uid,
   if (!nameText)
     return false;
 
+  // Digits only: no sign, no blanks. 0 would deliver the job as root and
+  // 4294967295 is the "no uid" of the system calls.
+  if (!uidText[0] || strspn(uidText, "0123456789") != strlen(uidText))
+    return false;
   uint32_t uidValue;
   try {
-    if (uidText[0] == '-')
-      uidValue = uint32_t(plat::parseS32(uidText, 10));
-    else
-      uidValue = plat::parseU32(uidText, 10);
+    uidValue = plat::parseU32(uidText, 10);
   } catch (const plat::BadNum&) {
     return false;
   }
+  if (uidValue == 0 || uidValue == UINT32_MAX)
+    return false;
 
   if (uid)
     *uid = uidValue;

@@ -4,9 +4,9 @@
 //
 // Fields are raw bytes (no escapes, no percent decoding). format is the
 // output format ("ZRLE", "PS" or "PDF" are what the job run accepts; any
-// text passes here), uid the receiving user's numeric uid (decimal; a
-// negative number is taken as its 32-bit pattern, so "-1" is 4294967295),
-// name the agent endpoint to notify (may be empty).
+// text passes here), uid the receiving user's numeric uid (decimal digits
+// only, 1 to 4294967294: a job is never delivered as root), name the agent
+// endpoint to notify (may be empty).
 #pragma once
 
 #include <plat/String.h>
@@ -15,7 +15,7 @@
 
 // Parses uri. Returns false, changing no output, when uri is null, lacks
 // "jex:/", lacks the "/" after the format or the "@" after it, or when the
-// uid is not a number that fits 32 bits. Each output may be null when the
+// uid is not as above. Each output may be null when the
 // caller does not want that field; an output string already holding the
 // same text is left untouched. Never throws for bad input (allocation
 // failure propagates).

@@ -1,64 +1,57 @@
 #include "JobFileSet.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <new>
-#include <unistd.h>
+#include "JobCancel.h"
 
-bool JobFileSet::Less::operator()(const char* a, const char* b) const
-{
-  if (!a || !b)
-    return !a && b;
-  return strcmp(a, b) < 0;
-}
+#include <os/PrivateDir.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 JobFileSet::~JobFileSet()
 {
-  for (char* name : names_) {
-    if (name && name[0])
-      (void)unlink(name);
-  }
-  for (char* name : names_)
-    free(name);
+  CancelBlock block;
+  forgetCancelFiles(*this);
+  removeAll();
+  names_.clear();
+  if (dirFd_ >= 0)
+    close(dirFd_);
 }
 
-void JobFileSet::insert(char* name)
+void JobFileSet::setDir(int dirFd, const char* path)
 {
-  bool inserted;
-  try {
-    inserted = names_.insert(name).second;
-  } catch (...) {
-    free(name);
-    throw;
-  }
-  if (!inserted)
-    free(name);
+  dirFd_ = dirFd;
+  dirPath_ = path;
 }
 
-void JobFileSet::insertCopies(const char* const* names, size_t count)
+int JobFileSet::create(const char* name)
 {
-  for (size_t i = 0; i < count; i++) {
-    char* copy = nullptr;
-    if (names[i]) {
-      copy = strdup(names[i]);
-      if (!copy)
-        throw std::bad_alloc();
-    }
-    insert(copy);
-  }
+  change(true, name);
+  return os::createPrivateFile(dirFd_, dirPath_.c_str(), name);
 }
 
-void JobFileSet::erase(const char* name)
+plat::String JobFileSet::path(const char* name) const
 {
-  auto it = names_.find(const_cast<char*>(name));
-  if (it == names_.end())
+  return plat::String::format("%s/%s", dirPath_.c_str(), name);
+}
+
+void JobFileSet::release(const char* name)
+{
+  change(false, name);
+}
+
+void JobFileSet::removeAll() const noexcept
+{
+  if (dirFd_ < 0)
     return;
-  char* owned = *it;
-  names_.erase(it);
-  free(owned);
+  for (const std::string& name : names_)
+    (void)unlinkat(dirFd_, name.c_str(), 0);
 }
 
-bool JobFileSet::contains(const char* name) const
+void JobFileSet::change(bool add, const char* name)
 {
-  return names_.count(const_cast<char*>(name)) != 0;
+  CancelBlock block;
+  if (add)
+    names_.insert(name);
+  else
+    names_.erase(name);
 }

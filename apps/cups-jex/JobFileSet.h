@@ -1,40 +1,50 @@
-// The removal set: the job files to delete when a run ends.
+// The job's directory and its removal set: the files of this job that are
+// deleted when the run ends without handing them over.
 //
-// The job run registers every file just before it creates it and erases the
-// ones the session agent has taken over; whatever is still registered when
-// the set is destroyed is unlinked. So a run that ends early, through an
-// exception or otherwise, leaves nothing of its own behind.
+// Files live in the receiving user's private directory only and are named
+// relative to its descriptor, so that no path swapped in later can make a
+// removal or a creation land elsewhere. A name is registered before its
+// file is created, so a run that ends at any point, even between the two,
+// leaves nothing of its own behind.
 //
-// Entries are owned NUL-terminated strings ordered by strcmp (a null entry
-// first). Not copyable.
+// The set is changed with the cancel signals blocked, so that the cancel
+// handler (JobCancel.h) always finds it consistent. Not copyable.
 #pragma once
 
-#include <cstddef>
+#include <plat/String.h>
+
 #include <set>
+#include <string>
 
 class JobFileSet {
 public:
   JobFileSet() = default;
   JobFileSet(const JobFileSet&) = delete;
   JobFileSet& operator=(const JobFileSet&) = delete;
-  // Unlinks every non-null, non-empty entry in order (results ignored),
-  // then frees all entries.
+  // Removes what is still registered and closes the directory.
   ~JobFileSet();
 
-  // Takes ownership of name (malloc'd). A name already present keeps the
-  // existing entry and frees the new one.
-  void insert(char* name);
-  // Inserts a copy of each name.
-  void insertCopies(const char* const* names, size_t count);
-  // Removes and frees every entry equal to name; absent names are ignored.
-  void erase(const char* name);
+  // Takes over the descriptor of the directory at path (see
+  // os::openPrivateDir). Files can be created from then on.
+  void setDir(int dirFd, const char* path);
+  bool hasDir() const { return dirFd_ >= 0; }
 
-  size_t size() const { return names_.size(); }
-  bool contains(const char* name) const;
+  // Registers name, then creates it (os::createPrivateFile) and returns
+  // the descriptor, owned by the caller.
+  int create(const char* name);
+  // The file's absolute path, for the manifest.
+  plat::String path(const char* name) const;
+  // The agent owns the file now: it is no longer removed.
+  void release(const char* name);
+
+  // Removes every registered file. Async-signal-safe, for the cancel
+  // handler: it only reads the set and calls unlinkat.
+  void removeAll() const noexcept;
 
 private:
-  struct Less {
-    bool operator()(const char* a, const char* b) const;
-  };
-  std::set<char*, Less> names_;
+  void change(bool add, const char* name);
+
+  std::set<std::string> names_;
+  int dirFd_ = -1;
+  std::string dirPath_;
 };

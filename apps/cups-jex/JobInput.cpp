@@ -20,10 +20,3 @@ JobInput::~JobInput()
   if (fd_ > 0)
     close(fd_);
 }
-
-int JobInput::release()
-{
-  int fd = fd_;
-  fd_ = -1;
-  return fd;
-}

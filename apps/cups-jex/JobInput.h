@@ -14,8 +14,6 @@ public:
 
   int fd() const { return fd_; }
   bool isStdin() const { return fd_ == 0; }
-  // Hands the descriptor to a new owner; this object then closes nothing.
-  int release();
 
 private:
   int fd_;

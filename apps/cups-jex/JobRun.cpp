@@ -1,28 +1,27 @@
 #include "JobRun.h"
 
 #include "DeviceUri.h"
+#include "HandOff.h"
+#include "JobError.h"
+#include "JobFile.h"
 #include "JobFileSet.h"
 #include "JobInput.h"
 #include "Manifest.h"
 #include "RasterJob.h"
 
-#include <io/UnixIo.h>
 #include <os/AppInfo.h>
 #include <os/PasswdEntry.h>
+#include <os/PrivateDir.h>
 #include <os/UserSwitch.h>
 #include <plat/Assert.h>
 #include <plat/DString.h>
 #include <plat/Exception.h>
 #include <plat/String.h>
-#include <rdr/Exception.h>
-#include <rdr/FdInStream.h>
-#include <rdr/FileOutStream.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,37 +29,33 @@
 
 namespace {
 
-void registerFile(JobFileSet& files, const char* path)
+// CUPS job ids are numbers; anything else could reach outside the
+// directory once it is part of a file name.
+void checkJobId(const char* id)
 {
-  files.insertCopies(&path, 1);
+  size_t len = strlen(id);
+  if (len == 0 || len > 10 || strspn(id, "0123456789") != len)
+    throw JobError(StatusCancelJob, "invalid job number '%s'", id);
 }
 
-// Copies the job data into a file of the receiving user's, so that it can
-// be read again after the identity switch (or handed over as it is).
-void copyInput(JobInput& input, const char* path, uid_t uid, gid_t gid)
+// Copies the job data into a file of the job, to be handed over as it is.
+// Reads block without limit: a cancelled job ends in the cancel handler.
+void copyInput(int fd, JobFile& out)
 {
-  rdr::FileOutStream out(path);
-  if (fchown(fileno(out.getFile()), uid, gid) != 0)
-    throw plat::SystemExceptionFmt("fchown(%s)", errno, path);
-
-  bool own = !input.isStdin();
-  rdr::FdInStream in(own ? input.release() : 0);
-  in.setOwnFd(own);
-
-  // Whatever the input holds is moved in whole buffers; the end of the
-  // input is the end of the copy.
-  try {
-    for (;;) {
-      out.flush();
-      in.check(true, 1);
-      size_t n = in.nUnread();
-      out.writeBytes(in.getPtr(), n);
-      in.setPtr(in.getEnd());
+  char buf[16384];
+  for (;;) {
+    ssize_t n = read(fd, buf, sizeof(buf));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0) {
+      throw JobError(StatusCancelJob, "reading the job data: %s (%d)",
+                     strerror(errno), errno);
     }
-  } catch (rdr::EndOfStream&) {
-  } catch (rdr::EndOfMsg&) {
+    if (n == 0)
+      break;
+    out.writeBytes(buf, (size_t)n);
   }
-  out.flush();
+  out.finish();
 }
 
 plat::String groupList()
@@ -81,19 +76,20 @@ plat::String groupList()
   return plat::String(text.c_str());
 }
 
-// Tells the session agent where the manifest is: the path as a
-// length-prefixed string, the only bytes ever sent. The caller closes the
-// connection once it has released the files.
-std::unique_ptr<os::UnixIo> handOff(const char* socketPath,
-                                    const char* manifestPath)
+// Opens the receiving user's private directory, where the agent listens
+// and the job's files go.
+void openJobDir(JobFileSet& files, const char* dir, uid_t uid)
 {
-  fprintf(stderr, "jex: connecting to socket \"%s\"\n", socketPath);
-  std::unique_ptr<os::UnixIo> conn(new os::UnixIo(socketPath, -1, 0));
-  fprintf(stderr, "jex: socket connected successfully\n");
-  rdr::OutStream& out = conn->getOutStream();
-  out.writeString(manifestPath, strlen(manifestPath));
-  out.flush();
-  return conn;
+  int fd;
+  try {
+    fd = os::openPrivateDir(dir, uid);
+  } catch (plat::SystemException& e) {
+    if (e.err() != ENOENT)
+      throw;
+    throw JobError(StatusRetryJob, "no session agent for uid %u: %s is missing",
+                   (unsigned)uid, dir);
+  }
+  files.setDir(fd, dir);
 }
 
 } // namespace
@@ -101,10 +97,9 @@ std::unique_ptr<os::UnixIo> handOff(const char* socketPath,
 void runJob(int argc, char** argv, JobFileSet& files)
 {
   os::AppInfo::set("print", "Tessaro", "jex", nullptr, nullptr);
-
-  JobInput input(argc == 7 ? argv[6] : nullptr);
+  const char* jobId = argv[1];
+  checkJobId(jobId);
   umask(077);
-  plat::String basePath = plat::String::format("/tmp/jex-%s", argv[1]);
 
   plat::String uri(getenv("DEVICE_URI"));
   plat::String format, name;
@@ -119,11 +114,14 @@ void runJob(int argc, char** argv, JobFileSet& files)
   os::PasswdEntry account(true); // wiped: it holds the password field
   account.lookupByUid((uid_t)uid);
 
-  plat::String copiedInput;
-  if (!input.isStdin() || !wantZRLE) {
-    copiedInput = plat::String::format("%s.in", basePath.c_str());
-    registerFile(files, copiedInput.c_str());
-    copyInput(input, copiedInput.c_str(), (uid_t)uid, account.gid());
+  // The job file is opened with the privileges CUPS gave us; nothing is
+  // created before the switch.
+  const char* inputPath = argc == 7 ? argv[6] : nullptr;
+  std::unique_ptr<JobInput> input;
+  try {
+    input.reset(new JobInput(inputPath));
+  } catch (plat::SystemException& e) {
+    throw JobError(StatusCancelJob, "%s", e.message());
   }
 
   os::switchToUser(account);
@@ -134,35 +132,36 @@ void runJob(int argc, char** argv, JobFileSet& files)
           "groups=%s\n",
           (long)getuid(), (long)geteuid(), (long)getegid(), groups.c_str());
 
-  std::vector<plat::String> pages;
-  if (wantZRLE) {
-    cupsraster::convertRasterJob(copiedInput.get(), basePath.c_str(), pages);
-  } else {
-    const char* sourceFilename = copiedInput.get();
-    PLAT_ASSERT(sourceFilename);
-    pages.push_back(copiedInput);
-  }
-
-  for (const plat::String& page : pages)
-    registerFile(files, page.c_str());
-  plat::String manifestPath = plat::String::format("%s.ini", basePath.c_str());
-  registerFile(files, manifestPath.c_str());
-
-  plat::DString manifest = cupsraster::buildManifest(argv[3], getenv("PRINTER"),
-                                                     format.c_str(), pages);
-  cupsraster::writeManifest(manifestPath.c_str(), manifest);
-  fputs(manifest.c_str(), stderr);
-
   char uidText[16];
   snprintf(uidText, sizeof(uidText), "%u", (unsigned)uid);
+  plat::String dir = os::AppInfo::userTmpDir(uidText);
+  openJobDir(files, dir.c_str(), (uid_t)uid);
+
+  std::vector<plat::String> pages;
+  if (wantZRLE) {
+    cupsraster::convertRasterJob(input->fd(), inputPath ? inputPath : "[stdin]",
+                                 files, jobId, pages);
+  } else {
+    plat::String copy = plat::String::format("jex-%s.in", jobId);
+    JobFile out(files, copy.c_str());
+    copyInput(input->fd(), out);
+    pages.push_back(out.path());
+  }
+
+  plat::String manifestName = plat::String::format("jex-%s.ini", jobId);
+  plat::DString manifest = cupsraster::buildManifest(argv[3], getenv("PRINTER"),
+                                                     format.c_str(), pages);
+  JobFile manifestFile(files, manifestName.c_str());
+  manifestFile.writeBytes(manifest.c_str(), manifest.length());
+  manifestFile.finish();
+  fputs(manifest.c_str(), stderr);
+
   plat::String socketPath =
       os::AppInfo::userIpcPath(name.c_str(), uidText, nullptr, 0, -1);
-  std::unique_ptr<os::UnixIo> conn =
-      handOff(socketPath.c_str(), manifestPath.c_str());
-
-  // The agent owns these now; what is left (a ZRLE job's copy of its
-  // input) goes when the set is destroyed.
-  files.erase(manifestPath.c_str());
-  for (const plat::String& page : pages)
-    files.erase(page.c_str());
+  handOff(socketPath.c_str(), (uid_t)uid, manifestFile.path().c_str(), [&] {
+    // The agent owns every file now.
+    files.release(manifestName.c_str());
+    for (const plat::String& page : pages)
+      files.release(strrchr(page.c_str(), '/') + 1);
+  });
 }

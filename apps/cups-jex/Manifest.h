@@ -10,7 +10,9 @@
 //   File0=<path>
 //   ...
 //
-// Values are written as they are (no escaping); every line ends in "\n".
+// Every line ends in "\n". The title and the queue come from outside: a
+// control character in them becomes a space, so they cannot start a line of
+// their own, and the title is cut at 255 bytes (whole UTF-8 characters).
 #pragma once
 
 #include <plat/DString.h>
@@ -25,9 +27,5 @@ namespace cupsraster {
 plat::DString buildManifest(const char* title, const char* queue,
                             const char* format,
                             const std::vector<plat::String>& files);
-
-// Creates (or truncates) path and writes the text in one piece. Throws what
-// the file stream throws.
-void writeManifest(const char* path, const plat::DString& text);
 
 } // namespace cupsraster

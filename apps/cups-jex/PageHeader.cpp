@@ -57,12 +57,16 @@ PageHeader makePageHeader(int32_t width, int32_t height, uint32_t hwRes0,
 
 void writePageHeader(rdr::OutStream& os, const PageHeader& h)
 {
-  os.writeU32(h.width);
-  os.writeU32(h.height);
-  os.writeU32(h.physWidth);
-  os.writeU32(h.physHeight);
-  os.writeU32(h.paperCode);
-  os.writeU32(1);
+  using namespace rfb::pagefile;
+  uint32_t words[HeaderWords];
+  words[WordWidth] = h.width;
+  words[WordHeight] = h.height;
+  words[WordPhysWidth] = h.physWidth;
+  words[WordPhysHeight] = h.physHeight;
+  words[WordPaperCode] = h.paperCode;
+  words[WordConstant] = ConstantValue;
+  for (uint32_t w : words)
+    os.writeU32(w);
 }
 
 } // namespace cupsraster

@@ -1,14 +1,8 @@
-// The 24-byte header at the start of every page file.
-//
-//   offset  field            (each an unsigned 32-bit big-endian word)
-//   0       width            pixels
-//   4       height           pixels
-//   8       physical width   tenths of a millimetre, rounded
-//   12      physical height  tenths of a millimetre, rounded
-//   16      paper code       paper-size number the session agent prints on
-//   20      constant 1
-//   24      page data        one framed ZRLE update, to the end of the file
+// The header at the start of every page file (layout:
+// rfb/PageFileFormat.h).
 #pragma once
+
+#include <rfb/PageFileFormat.h>
 
 #include <cstdint>
 
@@ -26,7 +20,7 @@ struct PageHeader {
   uint32_t paperCode;
 };
 
-enum { PageHeaderSize = 24, PaperCodeLargest = 4 };
+enum { PageHeaderSize = rfb::pagefile::HeaderSize, PaperCodeLargest = 4 };
 
 // The paper code for a page of the given size in points: the first row of
 // the program's paper table that holds the page, or 4 when none does.
@@ -42,7 +36,7 @@ PageHeader makePageHeader(int32_t width, int32_t height, uint32_t hwRes0,
                           uint32_t hwRes1, uint32_t pageWidthPt,
                           uint32_t pageHeightPt);
 
-// Writes the six header words.
+// Writes the header words in their file order.
 void writePageHeader(rdr::OutStream& os, const PageHeader& h);
 
 } // namespace cupsraster

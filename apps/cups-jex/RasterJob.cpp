@@ -2,33 +2,27 @@
 
 #include "CupsPixelBuffer.h"
 #include "CupsRasterFns.h"
-#include "JobInput.h"
+#include "JobError.h"
+#include "JobFile.h"
 #include "PageHeader.h"
 
-#include <plat/Exception.h>
-#include <rdr/FileOutStream.h>
 #include <rfb/TransPixelBuffer.h>
 #include <rfbenc/PageEncoder.h>
 
 namespace cupsraster {
 
-void convertRasterJob(const char* inputPath, const char* basePath,
-                      std::vector<plat::String>& pages)
+void convertRasterJob(int fd, const char* inputName, JobFileSet& files,
+                      const char* jobId, std::vector<plat::String>& pages)
 {
-  // An empty path reads standard input as well.
-  JobInput input(inputPath && inputPath[0] ? inputPath : nullptr);
-
-  cups_raster_t* raster =
-      cupsraster::cupsRasterOpen(input.fd(), CUPS_RASTER_READ);
+  cups_raster_t* raster = cupsraster::cupsRasterOpen(fd, CUPS_RASTER_READ);
   if (!raster) {
-    throw plat::ExceptionFmt("cupsRasterOpen('%s') failed",
-                             inputPath ? inputPath : "[stdin]");
+    throw JobError(StatusCancelJob, "cupsRasterOpen('%s') failed", inputName);
   }
 
   CupsPixelBuffer page(raster);
   for (int n = 0; page.nextPage(); n++) {
-    plat::String name = plat::String::format("%s-%d.zrle", basePath, n);
-    rdr::FileOutStream file(name.c_str());
+    plat::String name = plat::String::format("jex-%s-%d.zrle", jobId, n);
+    JobFile file(files, name.c_str());
 
     const cups_page_header_t& h = page.header();
     writePageHeader(file,
@@ -40,9 +34,9 @@ void convertRasterJob(const char* inputPath, const char* basePath,
     native.setPF(rfb::PixelFormat::nativeRgb888());
     native.setPixelBuffer(&page);
     rfb::encodePage(file, native, rfb::encoderThreads);
-    file.flush();
+    file.finish();
 
-    pages.push_back(name);
+    pages.push_back(file.path());
   }
 }
 

@@ -5,15 +5,17 @@
 
 #include <vector>
 
+class JobFileSet;
+
 namespace cupsraster {
 
-// Reads the raster stream at inputPath (null or empty: standard input) and
-// writes one page file "<basePath>-<n>.zrle" per page, n from 0, appending
-// each file's name to pages as soon as it is complete. Stops quietly at a
-// page that is not 24-bit RGB (after its message on stderr). Throws
-// plat::Exception on failure; page files already written stay on disk for
-// the caller to remove.
-void convertRasterJob(const char* inputPath, const char* basePath,
-                      std::vector<plat::String>& pages);
+// Reads the raster stream on fd (named inputName in messages) and writes
+// one page file "jex-<jobId>-<n>.zrle" per page, n from 0, in the job's
+// directory, appending each file's absolute path to pages once it is
+// complete. Every page file is registered in files before it is created.
+// Throws JobError (StatusCancelJob) for a stream that cannot be read or
+// holds a page it cannot convert, and the write errors of JobFile.
+void convertRasterJob(int fd, const char* inputName, JobFileSet& files,
+                      const char* jobId, std::vector<plat::String>& pages);
 
 } // namespace cupsraster

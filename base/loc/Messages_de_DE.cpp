@@ -78,6 +78,39 @@ const Message messages[] = {
     {"io_socks5_connection_type", "Direktes TCP über SOCKS5-Proxy %S"},
     {"io_tcp_connection_type", "Direktes TCP"},
     {"io_udp_connection_type", "Direktes UDP"},
+
+    // jex-agent
+    {"agent_param_name", "Name dieses Agenten: Er wartet auf print.<Name> im "
+                         "privaten Verzeichnis des Benutzers."},
+    {"agent_param_output_dir", "Ordner für gedruckte Aufträge, ein Ordner pro "
+                               "Auftrag. Leer: Printouts im Dokumentenordner."},
+    {"agent_param_on_job",
+     "Befehl, der nach jedem zugestellten Auftrag mit dessen Ordner als "
+     "letztem Argument ausgeführt wird (ohne Shell)."},
+    {"agent_param_client_timeout", "Sekunden, die ein verbundener Client hat, "
+                                   "um seinen Auftrag zu übergeben."},
+    {"agent_dir_unsafe",
+     "%1$S kann nicht verwendet werden: %2$S (Eigentümer: UID %3$S). Der "
+     "Eigentümer oder root muss es entfernen; danach den Agenten neu starten."},
+    {"agent_dir_is_link", "es ist ein symbolischer Link"},
+    {"agent_dir_not_dir", "es ist kein Verzeichnis"},
+    {"agent_dir_foreign", "es gehört einem anderen Benutzer"},
+    {"agent_dir_open", "andere Benutzer haben Zugriff darauf (Modus %S)"},
+    {"agent_already_running", "Ein Agent namens %S läuft bereits für diesen "
+                              "Benutzer; dieser wird beendet."},
+    {"agent_listening",
+     "Wartet auf %1$S; gedruckte Aufträge kommen nach %2$S."},
+    {"agent_stopping",
+     "Wird beendet: bereits empfangene Aufträge werden fertiggestellt."},
+    {"agent_job_delivered", "Auftrag \"%1$S\" nach %2$S zugestellt."},
+    {"agent_job_failed", "Auftrag \"%1$S\" konnte nicht zugestellt werden "
+                         "(%2$S); er liegt in %3$S."},
+    {"agent_job_not_kept",
+     "Auftrag \"%1$S\" konnte weder zugestellt noch aufbewahrt werden (%2$S); "
+     "seine Dateien bleiben in %3$S."},
+    {"agent_not_root", "Der Agent läuft nicht als root: Starten Sie ihn als "
+                       "der Benutzer, der druckt."},
+    {"agent_bad_name", "Ungültiger Agentenname '%S'."},
 };
 
 } // namespace

@@ -75,6 +75,36 @@ const Message messages[] = {
     {"io_socks5_connection_type", "Direct TCP via SOCKS5 proxy %S"},
     {"io_tcp_connection_type", "Direct TCP"},
     {"io_udp_connection_type", "Direct UDP"},
+
+    // jex-agent
+    {"agent_param_name", "Name of this agent: it listens on print.<Name> in "
+                         "the user's private directory."},
+    {"agent_param_output_dir",
+     "Folder that receives printed jobs, one folder per job. Empty: Printouts "
+     "in the documents folder."},
+    {"agent_param_on_job", "Command run after each delivered job, with the "
+                           "job's folder as its last argument (no shell)."},
+    {"agent_param_client_timeout",
+     "Seconds a connecting client has to hand over its job."},
+    {"agent_dir_unsafe",
+     "%1$S cannot be used: %2$S (owner: uid %3$S). Its owner or root must "
+     "remove it; then start the agent again."},
+    {"agent_dir_is_link", "it is a symbolic link"},
+    {"agent_dir_not_dir", "it is not a directory"},
+    {"agent_dir_foreign", "it belongs to another user"},
+    {"agent_dir_open", "other users have access to it (mode %S)"},
+    {"agent_already_running",
+     "An agent named %S is already running for this user; this one exits."},
+    {"agent_listening", "Listening on %1$S; printed jobs go to %2$S."},
+    {"agent_stopping", "Stopping: finishing the jobs already received."},
+    {"agent_job_delivered", "Job \"%1$S\" delivered to %2$S."},
+    {"agent_job_failed",
+     "Job \"%1$S\" could not be delivered (%2$S); it is kept in %3$S."},
+    {"agent_job_not_kept", "Job \"%1$S\" could not be delivered (%2$S) nor "
+                           "kept; its files stay in %3$S."},
+    {"agent_not_root",
+     "The agent does not run as root: start it as the user who prints."},
+    {"agent_bad_name", "Bad agent name '%S'."},
 };
 
 } // namespace

@@ -81,6 +81,38 @@ const Message messages[] = {
     {"io_socks5_connection_type", "TCP directo a través del proxy SOCKS5 %S"},
     {"io_tcp_connection_type", "TCP directo"},
     {"io_udp_connection_type", "UDP directo"},
+
+    // jex-agent
+    {"agent_param_name", "Nombre de este agente: escucha en print.<Name> en el "
+                         "directorio privado del usuario."},
+    {"agent_param_output_dir",
+     "Carpeta que recibe los trabajos impresos, una carpeta por trabajo. "
+     "Vacío: Printouts en la carpeta de documentos."},
+    {"agent_param_on_job",
+     "Orden ejecutada tras cada trabajo entregado, con la carpeta del trabajo "
+     "como último argumento (sin shell)."},
+    {"agent_param_client_timeout",
+     "Segundos que tiene un cliente conectado para entregar su trabajo."},
+    {"agent_dir_unsafe",
+     "No se puede usar %1$S: %2$S (propietario: uid %3$S). Su propietario o "
+     "root debe eliminarlo; después inicie de nuevo el agente."},
+    {"agent_dir_is_link", "es un enlace simbólico"},
+    {"agent_dir_not_dir", "no es un directorio"},
+    {"agent_dir_foreign", "pertenece a otro usuario"},
+    {"agent_dir_open", "otros usuarios tienen acceso (modo %S)"},
+    {"agent_already_running", "Ya se está ejecutando un agente llamado %S para "
+                              "este usuario; este termina."},
+    {"agent_listening",
+     "Escuchando en %1$S; los trabajos impresos van a %2$S."},
+    {"agent_stopping", "Deteniendo: se terminan los trabajos ya recibidos."},
+    {"agent_job_delivered", "Trabajo \"%1$S\" entregado en %2$S."},
+    {"agent_job_failed",
+     "No se pudo entregar el trabajo \"%1$S\" (%2$S); se guarda en %3$S."},
+    {"agent_job_not_kept", "No se pudo entregar ni guardar el trabajo \"%1$S\" "
+                           "(%2$S); sus archivos quedan en %3$S."},
+    {"agent_not_root", "El agente no se ejecuta como root: inícielo como el "
+                       "usuario que imprime."},
+    {"agent_bad_name", "Nombre de agente no válido '%S'."},
 };
 
 } // namespace

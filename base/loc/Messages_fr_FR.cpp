@@ -82,6 +82,38 @@ const Message messages[] = {
     {"io_socks5_connection_type", "TCP direct via le proxy SOCKS5 %S"},
     {"io_tcp_connection_type", "TCP direct"},
     {"io_udp_connection_type", "UDP direct"},
+
+    // jex-agent
+    {"agent_param_name", "Nom de cet agent : il écoute sur print.<Name> dans "
+                         "le répertoire privé de l'utilisateur."},
+    {"agent_param_output_dir",
+     "Dossier qui reçoit les travaux imprimés, un dossier par travail. Vide : "
+     "Printouts dans le dossier des documents."},
+    {"agent_param_on_job",
+     "Commande lancée après chaque travail livré, avec le dossier du travail "
+     "comme dernier argument (sans shell)."},
+    {"agent_param_client_timeout",
+     "Secondes dont dispose un client connecté pour remettre son travail."},
+    {"agent_dir_unsafe",
+     "%1$S ne peut pas être utilisé : %2$S (propriétaire : uid %3$S). Son "
+     "propriétaire ou root doit le supprimer ; relancez ensuite l'agent."},
+    {"agent_dir_is_link", "c'est un lien symbolique"},
+    {"agent_dir_not_dir", "ce n'est pas un répertoire"},
+    {"agent_dir_foreign", "il appartient à un autre utilisateur"},
+    {"agent_dir_open", "d'autres utilisateurs y ont accès (mode %S)"},
+    {"agent_already_running",
+     "Un agent nommé %S tourne déjà pour cet utilisateur ; celui-ci s'arrête."},
+    {"agent_listening",
+     "À l'écoute sur %1$S ; les travaux imprimés vont dans %2$S."},
+    {"agent_stopping", "Arrêt : les travaux déjà reçus sont terminés."},
+    {"agent_job_delivered", "Travail \"%1$S\" livré dans %2$S."},
+    {"agent_job_failed", "Le travail \"%1$S\" n'a pas pu être livré (%2$S) ; "
+                         "il est conservé dans %3$S."},
+    {"agent_job_not_kept", "Le travail \"%1$S\" n'a pu être ni livré ni "
+                           "conservé (%2$S) ; ses fichiers restent dans %3$S."},
+    {"agent_not_root", "L'agent ne tourne pas en root : lancez-le en tant que "
+                       "l'utilisateur qui imprime."},
+    {"agent_bad_name", "Nom d'agent non valide '%S'."},
 };
 
 } // namespace

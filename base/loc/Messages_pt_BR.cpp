@@ -79,6 +79,38 @@ const Message messages[] = {
     {"io_socks5_connection_type", "TCP direto pelo proxy SOCKS5 %S"},
     {"io_tcp_connection_type", "TCP direto"},
     {"io_udp_connection_type", "UDP direto"},
+
+    // jex-agent
+    {"agent_param_name", "Nome deste agente: ele escuta em print.<Name> no "
+                         "diretório privado do usuário."},
+    {"agent_param_output_dir",
+     "Pasta que recebe os trabalhos impressos, uma pasta por trabalho. Vazio: "
+     "Printouts na pasta de documentos."},
+    {"agent_param_on_job",
+     "Comando executado após cada trabalho entregue, com a pasta do trabalho "
+     "como último argumento (sem shell)."},
+    {"agent_param_client_timeout",
+     "Segundos que um cliente conectado tem para entregar seu trabalho."},
+    {"agent_dir_unsafe",
+     "%1$S não pode ser usado: %2$S (dono: uid %3$S). O dono ou root deve "
+     "removê-lo; depois inicie o agente novamente."},
+    {"agent_dir_is_link", "é um link simbólico"},
+    {"agent_dir_not_dir", "não é um diretório"},
+    {"agent_dir_foreign", "pertence a outro usuário"},
+    {"agent_dir_open", "outros usuários têm acesso a ele (modo %S)"},
+    {"agent_already_running", "Um agente chamado %S já está em execução para "
+                              "este usuário; este termina."},
+    {"agent_listening",
+     "Escutando em %1$S; os trabalhos impressos vão para %2$S."},
+    {"agent_stopping", "Encerrando: terminando os trabalhos já recebidos."},
+    {"agent_job_delivered", "Trabalho \"%1$S\" entregue em %2$S."},
+    {"agent_job_failed", "O trabalho \"%1$S\" não pôde ser entregue (%2$S); "
+                         "ele está guardado em %3$S."},
+    {"agent_job_not_kept", "O trabalho \"%1$S\" não pôde ser entregue nem "
+                           "guardado (%2$S); seus arquivos ficam em %3$S."},
+    {"agent_not_root", "O agente não é executado como root: inicie-o como o "
+                       "usuário que imprime."},
+    {"agent_bad_name", "Nome de agente inválido '%S'."},
 };
 
 } // namespace

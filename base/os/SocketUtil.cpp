@@ -15,6 +15,7 @@
 #include <string.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -240,7 +241,7 @@ void restoreForExec(bool restoreLimits)
     setrlimit(RLIMIT_NOFILE, &savedLimits);
 }
 
-int unixConnect(const char* path, int type, bool nonBlocking)
+int unixConnect(const char* path, int type, bool nonBlocking, int timeoutMs)
 {
   struct sockaddr_un addr;
   memset(&addr, 0, sizeof(addr));
@@ -260,6 +261,17 @@ int unixConnect(const char* path, int type, bool nonBlocking)
     close(fd);
     throw;
   }
+  // A non-blocking connect to a full queue fails at once with EAGAIN and
+  // cannot be waited for; a blocking one waits for room as long as the send
+  // time-out allows, and then fails with EAGAIN.
+  if (timeoutMs >= 0) {
+    struct timeval tv = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    if (setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof(tv)) != 0) {
+      int err = errno;
+      close(fd);
+      throw plat::SystemException("setsockopt(SO_SNDTIMEO)", err);
+    }
+  }
   int r;
   do {
     r = connect(fd, reinterpret_cast<struct sockaddr*>(&addr), sizeof(addr));
@@ -267,6 +279,8 @@ int unixConnect(const char* path, int type, bool nonBlocking)
   if (r < 0) {
     int err = errno;
     close(fd);
+    if (err == EAGAIN && timeoutMs >= 0)
+      throw plat::TimedOut();
     throw plat::SystemException("connect", err);
   }
   return fd;

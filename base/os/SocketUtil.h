@@ -69,7 +69,10 @@ void restoreForExec(bool restoreLimits);
 // Throws "UnixIo" with ENAMETOOLONG for a path of 108 bytes or more (before
 // any socket exists), "socket", "setBlocking" or "connect"; on failure no
 // descriptor is left open.
-int unixConnect(const char* path, int type, bool nonBlocking);
+// With timeoutMs >= 0 a blocking connect waits at most that long for room
+// in a listener's full connection queue, then throws plat::TimedOut.
+int unixConnect(const char* path, int type, bool nonBlocking,
+                int timeoutMs = -1);
 
 // The effective user id of the process at the other end of the Unix-domain
 // socket fd (SO_PEERCRED). Throws "getPeerEuid".

@@ -41,6 +41,14 @@ void ZlibOutStream::flush()
   underlying->flush();
 }
 
+void ZlibOutStream::finishStream()
+{
+  compress(Z_FINISH);
+  deflateReset(zs);
+  // A stream finished with nothing written still needs its header and end.
+  lastFlushMode = Z_NO_FLUSH;
+}
+
 void ZlibOutStream::resetStream(ResetMode mode)
 {
   if (mode == DropBuffered) {

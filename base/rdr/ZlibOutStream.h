@@ -38,6 +38,12 @@ public:
   // A repeated flush with nothing written in between emits nothing.
   void flushCompressed(bool full = false);
 
+  // Compresses everything buffered and ends the deflate stream (final block
+  // and, unless raw, checksum) into the underlying stream, without flushing
+  // that stream; the next byte written starts a new, independent stream.
+  // For containers that hold one complete stream per object.
+  void finishStream();
+
   enum ResetMode {
     DropBuffered, // count the uncompressed bytes as written, then drop them
     KeepBuffered, // leave the buffer alone

@@ -19,24 +19,16 @@ struct Parsed {
   uint32_t uid;
 };
 
+// Decimal digits only, 1 to 4294967294.
 bool wholeNumber(const std::string& text, uint32_t& uid)
 {
-  const char* t = text.c_str();
-  char* end = nullptr;
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
   errno = 0;
-  if (text[0] == '-') {
-    long long v = strtoll(t, &end, 10);
-    if (end == t || *end || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
-      return false;
-    uid = uint32_t(int32_t(v));
-  } else {
-    if (text.find('-') != std::string::npos)
-      return false;
-    unsigned long long v = strtoull(t, &end, 10);
-    if (end == t || *end || errno == ERANGE || v > UINT32_MAX)
-      return false;
-    uid = uint32_t(v);
-  }
+  unsigned long long v = strtoull(text.c_str(), nullptr, 10);
+  if (errno == ERANGE || v == 0 || v >= UINT32_MAX)
+    return false;
+  uid = uint32_t(v);
   return true;
 }
 

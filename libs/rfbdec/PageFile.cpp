@@ -24,12 +24,15 @@ PageFile::PageFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes))
   if (bytes_.size() < HeaderSize)
     throw plat::Exception("Page file: shorter than its header");
   const uint8_t* p = bytes_.data();
-  header_.width = readU32(p);
-  header_.height = readU32(p + 4);
-  header_.physWidth = readU32(p + 8);
-  header_.physHeight = readU32(p + 12);
-  header_.paperCode = readU32(p + 16);
-  header_.constant = readU32(p + 20);
+  header_.width = readU32(p + 4 * pagefile::WordWidth);
+  header_.height = readU32(p + 4 * pagefile::WordHeight);
+  header_.physWidth = readU32(p + 4 * pagefile::WordPhysWidth);
+  header_.physHeight = readU32(p + 4 * pagefile::WordPhysHeight);
+  header_.paperCode = readU32(p + 4 * pagefile::WordPaperCode);
+  header_.constant = readU32(p + 4 * pagefile::WordConstant);
+  if (header_.width > pagefile::MaxPageSide ||
+      header_.height > pagefile::MaxPageSide)
+    throw plat::Exception("Page file: a side is larger than 32767 pixels");
 
   size_t used =
       readFramedMessage(p + HeaderSize, bytes_.size() - HeaderSize, payload_);

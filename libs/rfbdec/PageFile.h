@@ -1,15 +1,9 @@
-// Reading of page files: the 24-byte header and the page's ZRLE data.
-//
-// Layout (all integers big-endian u32):
-//   0  width in pixels          12  physical height (0.1 mm)
-//   4  height in pixels         16  paper code
-//   8  physical width (0.1 mm)  20  constant 1
-//  24  one framed rectangle message (see RectMessage.h) of encoding 16
-//      covering (0, 0)-(width, height), running to the end of the file;
-//      its zlib stream is the page's own.
-// The pixels are native-endian 32-bit rgb888 (CPIXELs blue, green, red).
+// Reading of page files (layout: rfb/PageFileFormat.h) held in memory: the
+// header and the page's ZRLE data. PageReader reads them from a stream
+// instead, with bounded memory.
 #pragma once
 
+#include <rfb/PageFileFormat.h>
 #include <rfb/PixelFormat.h>
 #include <rfbdec/RectMessage.h>
 
@@ -22,7 +16,10 @@ class WritablePixelBuffer;
 
 class PageFile {
 public:
-  enum { HeaderSize = 24, EncodingZRLE = 16 };
+  enum {
+    HeaderSize = pagefile::HeaderSize,
+    EncodingZRLE = pagefile::EncodingZRLE
+  };
 
   struct Header {
     uint32_t width;
@@ -34,9 +31,9 @@ public:
   };
 
   // Parses the header and the framed message of a whole page file held in
-  // `bytes` (taken over). Throws plat::Exception when the file is short,
-  // the message is cut, data follows it, or the rectangle is not a ZRLE
-  // rectangle of the header's size.
+  // `bytes` (taken over). Throws plat::Exception when the file is short, a
+  // side exceeds pagefile::MaxPageSide, the message is cut, data follows
+  // it, or the rectangle is not a ZRLE rectangle of the header's size.
   explicit PageFile(std::vector<uint8_t> bytes);
   // message() points into the object's own payload: moves keep it valid,
   // copies would not.

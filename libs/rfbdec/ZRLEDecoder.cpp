@@ -78,10 +78,13 @@ public:
     rd_ = wr_ = 0;
   }
 
-  void setInput(const uint8_t* data, size_t len)
+  // The input is data, then, when source is given, the pieces it returns.
+  void setInput(const uint8_t* data, size_t len,
+                const ZRLEDecoder::Source* source = nullptr)
   {
     zs_.next_in = const_cast<Bytef*>(data);
     zs_.avail_in = uInt(len);
+    source_ = source;
     rd_ = wr_ = 0;
   }
 
@@ -112,7 +115,7 @@ public:
   {
     if (rd_ != wr_)
       throw plat::Exception("ZRLE: data left after the last tile");
-    while (zs_.avail_in) {
+    while (zs_.avail_in || refill()) {
       uInt before = zs_.avail_in;
       run();
       if (wr_ != 0)
@@ -120,14 +123,24 @@ public:
       if (zs_.avail_in == before)
         break;
     }
+    source_ = nullptr;
   }
 
 private:
+  bool refill()
+  {
+    const uint8_t* data = nullptr;
+    size_t len = source_ ? (*source_)(data) : 0;
+    zs_.next_in = const_cast<Bytef*>(data);
+    zs_.avail_in = uInt(len);
+    return len != 0;
+  }
+
   void fill()
   {
     rd_ = wr_ = 0;
     while (wr_ == 0) {
-      if (zs_.avail_in == 0)
+      if (zs_.avail_in == 0 && !refill())
         throw plat::Exception("ZRLE: compressed data ends inside a rectangle");
       uInt before = zs_.avail_in;
       run();
@@ -148,6 +161,7 @@ private:
   }
 
   z_stream zs_;
+  const ZRLEDecoder::Source* source_ = nullptr;
   uint8_t buf_[16384];
   size_t rd_ = 0, wr_ = 0;
 };
@@ -184,16 +198,40 @@ void ZRLEDecoder::decodeRect(const Rect& r, const uint8_t* data, size_t len,
   int strideBytes = stride * cl.pixelSize;
   for (int y = r.tl.y; y < r.br.y; y += TileSize) {
     int h = r.br.y - y < TileSize ? r.br.y - y : TileSize;
-    for (int x = r.tl.x; x < r.br.x; x += TileSize) {
-      int w = r.br.x - x < TileSize ? r.br.x - x : TileSize;
-      // Pointer-sized: rows times stride overflows int from about 2 GiB of
-      // frame on (a 65535-pixel-wide page from row 8192 on).
-      uint8_t* tile = dst + ptrdiff_t(y - r.tl.y) * strideBytes +
-                      ptrdiff_t(x - r.tl.x) * cl.pixelSize;
-      decodeTile(cl, w, h, tile, strideBytes);
-    }
+    // Pointer-sized: rows times stride overflows int from about 2 GiB of
+    // frame on (a 65535-pixel-wide page from row 8192 on).
+    decodeTileRow(cl, r, h, dst + ptrdiff_t(y - r.tl.y) * strideBytes,
+                  strideBytes);
   }
   in_->finish();
+}
+
+void ZRLEDecoder::decodeRectBands(const Rect& r, const Source& more,
+                                  const PixelFormat& pf, const BandSink& band)
+{
+  if (pf.bpp != 8 && pf.bpp != 16 && pf.bpp != 32)
+    throw plat::ExceptionFmt("ZRLE: cannot decode into %d bpp", pf.bpp);
+  CPixelLayout cl(pf);
+  subencs_.clear();
+  in_->setInput(nullptr, 0, &more);
+  int strideBytes = r.width() * cl.pixelSize;
+  std::vector<uint8_t> buf(size_t(strideBytes) * TileSize);
+  for (int y = r.tl.y; y < r.br.y; y += TileSize) {
+    int h = r.br.y - y < TileSize ? r.br.y - y : TileSize;
+    decodeTileRow(cl, r, h, buf.data(), strideBytes);
+    band(y - r.tl.y, h, buf.data());
+  }
+  in_->finish();
+}
+
+void ZRLEDecoder::decodeTileRow(const CPixelLayout& cl, const Rect& r, int h,
+                                uint8_t* dst, int strideBytes)
+{
+  for (int x = r.tl.x; x < r.br.x; x += TileSize) {
+    int w = r.br.x - x < TileSize ? r.br.x - x : TileSize;
+    decodeTile(cl, w, h, dst + ptrdiff_t(x - r.tl.x) * cl.pixelSize,
+               strideBytes);
+  }
 }
 
 void ZRLEDecoder::readCPixel(const CPixelLayout& cl, uint8_t* pixel)

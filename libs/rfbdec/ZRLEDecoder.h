@@ -30,6 +30,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace rfb {
@@ -60,6 +61,18 @@ public:
   void decodeRect(const Rect& r, const uint8_t* data, size_t len,
                   WritablePixelBuffer& pb);
 
+  // For rectangles too large to hold, with compressed data arriving in
+  // pieces: more(data) returns the length of the next piece and points data
+  // at it (valid until the next call), or 0 at the end of the rectangle's
+  // data. Each row of tiles is decoded into one band of r.width() x 64
+  // pixels in format pf (rows r.width() pixels apart), and band(y, height,
+  // pixels) sees it, y relative to r.tl.y, before the next row of tiles
+  // overwrites it. Errors as decodeRect.
+  typedef std::function<size_t(const uint8_t*& data)> Source;
+  typedef std::function<void(int y, int h, const uint8_t* pixels)> BandSink;
+  void decodeRectBands(const Rect& r, const Source& more, const PixelFormat& pf,
+                       const BandSink& band);
+
   // Starts a new compressed stream: the next rectangle must begin with a
   // zlib header. Also forgets the previous palette.
   void reset();
@@ -71,6 +84,10 @@ private:
   class Inflater;
   struct CPixelLayout;
 
+  // Decodes one row of tiles, h pixels high, spanning r's width into dst,
+  // which holds the row's leftmost pixel.
+  void decodeTileRow(const CPixelLayout& cl, const Rect& r, int h, uint8_t* dst,
+                     int strideBytes);
   void decodeTile(const CPixelLayout& cl, int w, int h, uint8_t* dst,
                   int strideBytes);
   void readPalette(const CPixelLayout& cl, int n);

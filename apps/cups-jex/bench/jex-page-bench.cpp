@@ -1,14 +1,16 @@
 // Converts a raster job read from standard input into page files, exactly
-// as the backend does, in a private temporary directory, then removes them.
-// For timing by page-latency.sh; the job's other steps (hand-off, manifest)
-// are left out.
+// as the backend does, in a private temporary directory that it removes
+// again. For timing by page-latency.sh; the job's other steps (account,
+// hand-off, manifest) are left out.
 //
 //   jex-page-bench [THREADS]    THREADS: EncoderThreads (default: its own)
 //
 // Prints the number of pages and the bytes of page data written.
 
+#include "JobFileSet.h"
 #include "RasterJob.h"
 
+#include <os/PrivateDir.h>
 #include <plat/Exception.h>
 #include <rfbenc/PageEncoder.h>
 
@@ -30,21 +32,19 @@ int main(int argc, char** argv)
     perror("mkdtemp");
     return 1;
   }
-  std::vector<plat::String> pages;
   int status = 0;
+  std::vector<plat::String> pages;
+  long long bytes = 0;
   try {
-    cupsraster::convertRasterJob(
-        nullptr, plat::String::format("%s/page", dir).c_str(), pages);
+    JobFileSet files; // removes the page files when it goes
+    files.setDir(os::openPrivateDir(dir, getuid()), dir);
+    cupsraster::convertRasterJob(0, "[stdin]", files, "bench", pages);
+    struct stat st;
+    for (const plat::String& p : pages)
+      bytes += stat(p.c_str(), &st) == 0 ? st.st_size : 0;
   } catch (plat::Exception& e) {
     fprintf(stderr, "jex-page-bench: %s\n", e.message());
     status = 1;
-  }
-  long long bytes = 0;
-  for (const plat::String& p : pages) {
-    struct stat st;
-    if (stat(p.c_str(), &st) == 0)
-      bytes += st.st_size;
-    unlink(p.c_str());
   }
   rmdir(dir);
   printf("%zu pages, %lld bytes\n", pages.size(), bytes);

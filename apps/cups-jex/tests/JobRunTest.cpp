@@ -1,9 +1,5 @@
-// Whole jobs through the backend process, as root, delivered to a test
-// agent running as an unprivileged account.
-
-#include "ProcessRunner.h"
-#include "TestAgent.h"
-#include "TestFiles.h"
+// Whole jobs through the backend process, as root, delivered to local test
+// accounts: attacks of a shared host, faults, cancels, and exact texts.
 
 #include "SamplePattern.h"
 
@@ -12,253 +8,519 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
-
-using namespace jextest;
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <poll.h>
+#include <pwd.h>
+#include <sstream>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 
 namespace {
 
-std::string lengthPrefixed(const std::string& s)
+inline std::string readFile(const std::string& path)
 {
-  uint32_t n = (uint32_t)s.size();
-  return std::string{(char)(n >> 24), (char)(n >> 16), (char)(n >> 8),
-                     (char)n} +
-         s;
+  std::ifstream f(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), {}};
 }
 
-class JobRun : public testing::Test {
+inline std::string writeFile(const std::string& path, const std::string& data)
+{
+  std::ofstream(path, std::ios::binary) << data;
+  return path;
+}
+
+// readdir64: the 32-bit readdir fails with EOVERFLOW on hosts with 64-bit
+// directory offsets (armhf under an emulator).
+inline std::set<std::string> listDir(const std::string& dir,
+                                     const std::string& prefix)
+{
+  std::set<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent64* e = readdir64(d)) {
+      if (strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0)
+        names.insert(e->d_name);
+    }
+    closedir(d);
+  }
+  return names;
+}
+
+// A stream socket connected to path, or -1.
+int connectTo(const std::string& path)
+{
+  sockaddr_un addr = {AF_UNIX, {}};
+  strcpy(addr.sun_path, path.c_str());
+  int s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  return connect(s, (sockaddr*)&addr, sizeof(addr)) == 0 ? s : (close(s), -1);
+}
+
+struct ProcessResult {
+  std::string out, err;
+  int status; // exit status, or 128 + the signal that ended it
+};
+
+// A child with memory files as standard streams (it cannot block on them),
+// ended by its alarm (which survives exec) if it hangs for a minute.
+struct Process {
+  Process(const std::vector<std::string>& argv, const std::string& input)
+  {
+    int in = memfd_create("in", MFD_CLOEXEC);
+    EXPECT_EQ(pwrite(in, input.data(), input.size(), 0), (ssize_t)input.size());
+    for (int& fd : out)
+      fd = memfd_create("out", MFD_CLOEXEC);
+    if ((pid = fork()) == 0) {
+      dup2(in, 0);
+      dup2(out[0], 1);
+      dup2(out[1], 2);
+      std::vector<char*> args;
+      for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+      args.push_back(nullptr);
+      alarm(60);
+      execvp(args[0], args.data());
+      _exit(127);
+    }
+    close(in);
+  }
+  ProcessResult wait()
+  {
+    int st = 0;
+    waitpid(pid, &st, 0);
+    ProcessResult r = {readFile("/proc/self/fd/" + std::to_string(out[0])),
+                       readFile("/proc/self/fd/" + std::to_string(out[1])),
+                       WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st)};
+    close(out[0]);
+    close(out[1]);
+    return r;
+  }
+
+  pid_t pid;
+  int out[2];
+};
+
+ProcessResult run(const std::vector<std::string>& argv,
+                  const std::string& input = "")
+{
+  return Process(argv, input).wait();
+}
+
+// env(1) with env ("NAME=value" sets, a bare NAME removes), the cross
+// build's emulator words, the binary built for the target, then args.
+std::vector<std::string> targetCommand(const std::string& binary,
+                                       const std::vector<std::string>& args,
+                                       const std::vector<std::string>& env = {})
+{
+  std::vector<std::string> argv = {"env"};
+  for (const std::string& e : env) {
+    if (e.find('=') == std::string::npos)
+      argv.push_back("-u");
+    argv.push_back(e);
+  }
+  std::istringstream words(JEX_EMULATOR);
+  for (std::string w; words >> w;)
+    argv.push_back(w);
+  argv.push_back(binary);
+  argv.insert(argv.end(), args.begin(), args.end());
+  return argv;
+}
+
+// A listener the backend sees as uid's: the kernel takes its credentials
+// from the caller of listen(), a child that has become uid. Makes the
+// socket's directory (0700, uid's) when it is missing.
+struct TestAgent {
+  TestAgent(const std::string& path, uid_t uid, gid_t gid, int backlog = 4)
+  {
+    std::string dir = path.substr(0, path.rfind('/'));
+    if (mkdir(dir.c_str(), 0700) == 0)
+      chown(dir.c_str(), uid, gid);
+    sockaddr_un addr = {AF_UNIX, {}};
+    strcpy(addr.sun_path, path.c_str());
+    s_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    unlink(path.c_str());
+    EXPECT_EQ(bind(s_, (sockaddr*)&addr, sizeof(addr)), 0);
+    chmod(path.c_str(), 0777);
+    pid_t pid = fork();
+    if (pid == 0)
+      _exit(setgid(gid) || setuid(uid) || listen(s_, backlog));
+    int st = -1;
+    waitpid(pid, &st, 0);
+    EXPECT_EQ(st, 0) << "listen as uid " << uid;
+  }
+  ~TestAgent() { close(s_); }
+  std::string received() // on the first connection
+  {
+    std::string bytes;
+    pollfd p = {s_, POLLIN, 0};
+    int c = poll(&p, 1, 30000) > 0 ? accept(s_, nullptr, nullptr) : -1;
+    char buf[4096];
+    for (ssize_t n; c >= 0 && (n = read(c, buf, sizeof(buf))) > 0;)
+      bytes.append(buf, (size_t)n);
+    close(c);
+    return bytes;
+  }
+
+  int s_;
+};
+
+struct Account {
+  std::string name, uid;
+  uid_t id;
+  gid_t gid;
+};
+std::vector<Account> accounts;
+
+const std::string pdf = "%PDF-1.4\nnot really a document\n%%EOF\n";
+
+std::string lengthPrefixed(const std::string& s)
+{
+  uint32_t n = htonl((uint32_t)s.size());
+  return std::string((const char*)&n, 4) + s;
+}
+
+class Job : public testing::Test {
 protected:
+  // Programs run side by side: useradd and userdel wait for each other.
+  static void retry(const std::vector<std::string>& command)
+  {
+    for (int i = 0; i < 20 && run(command).status != 0; i++)
+      usleep(200000);
+  }
+  static void SetUpTestSuite()
+  {
+    for (const char* suffix : {"a", "b"}) {
+      std::string name = "jext" + std::to_string(getpid()) + suffix;
+      if (geteuid() == 0)
+        retry({"useradd", "-r", "-M", "-s", "/usr/sbin/nologin", name});
+      if (const passwd* pw = getpwnam(name.c_str()))
+        accounts.push_back(
+            {name, std::to_string(pw->pw_uid), pw->pw_uid, pw->pw_gid});
+    }
+  }
+  static void TearDownTestSuite()
+  {
+    for (const Account& a : accounts)
+      retry({"userdel", a.name});
+  }
+
   void SetUp() override
   {
     if (geteuid() != 0)
       GTEST_SKIP() << "needs root: the backend switches to the receiving user";
-    const passwd* pw = jextest::agentAccount();
-    if (!pw)
-      GTEST_SKIP() << "needs the unprivileged account 'nobody'";
-    uid = pw->pw_uid;
-    gid = pw->pw_gid;
+    if (accounts.size() != 2)
+      GTEST_SKIP() << "needs two local accounts made with useradd";
     static int counter;
-    id = "jobtest" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-    base = "/tmp/jex-" + id;
-    uri = "/" + std::to_string(uid) + "@" + id;
+    id = std::to_string(getpid() * 100 + ++counter);
+    dir = "/tmp/.jex-" + a().uid;
+    socket = dir + "/print.ag";
+    victim = writeFile("/tmp/jex-test-victim-" + id, "secret");
   }
   void TearDown() override
   {
-    for (const std::string& f : jobFiles())
-      unlink(("/tmp/" + f).c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+    for (const std::string& f : listDir("/tmp", "jex-" + id))
+      std::filesystem::remove_all("/tmp/" + f, ignored);
+    unlink(victim.c_str());
   }
 
-  std::set<std::string> jobFiles() const
+  const Account& a() const { return accounts[0]; }
+  const Account& b() const { return accounts[1]; }
+  std::string uri(const std::string& format) const
   {
-    return listDir("/tmp", "jex-" + id);
+    return "DEVICE_URI=jex:/" + format + "/" + a().uid + "@ag";
   }
-
-  ProcessResult runJob(const std::string& format,
-                       const std::vector<std::string>& file = {},
-                       const std::string& input = "")
+  void makeDir(const Account& owner, mode_t mode) const
   {
-    std::vector<std::string> args = {id, "alice", "My title", "1", ""};
-    args.insert(args.end(), file.begin(), file.end());
-    return runJex(args, {"DEVICE_URI=jex:/" + format + uri, "PRINTER=queue1"},
-                  input);
+    mkdir(dir.c_str(), 0700);
+    chown(dir.c_str(), owner.id, owner.gid);
+    chmod(dir.c_str(), mode);
   }
-
-  // The standard-error lines of a delivered job, byte for byte.
-  std::string expectedErr(const std::string& format,
-                          const std::vector<std::string>& files,
-                          const std::string& agentPath) const
+  // The backend's command for this job in the environment env.
+  std::vector<std::string> jex(const std::vector<std::string>& env,
+                               const std::string& jobId = "",
+                               const std::string& file = "",
+                               const std::string& title = "My title",
+                               const char* binary = JEX_BINARY) const
   {
-    std::string manifest = "[Document]\nName=My title\n[Device]\n"
-                           "DeviceName=queue1\n[" +
-                           format + "]\nCount=" + std::to_string(files.size()) +
-                           "\n";
-    for (size_t i = 0; i < files.size(); i++)
-      manifest += "File" + std::to_string(i) + "=" + files[i] + "\n";
-    std::string u = std::to_string(uid), g = std::to_string(gid);
-    return "jex: backend dropped privs to uid=" + u + ", euid=" + u +
-           ", egid=" + g + ", groups=" + g + ",\n" + manifest +
-           "jex: connecting to socket \"" + agentPath + "\"\n" +
-           "jex: socket connected successfully\n";
+    std::vector<std::string> args = {jobId.empty() ? id : jobId, "u", title,
+                                     "1", ""};
+    if (!file.empty())
+      args.push_back(file);
+    return targetCommand(binary, args, env);
   }
 
-  void expectOwnedPrivate(const std::string& path) const
+  // The failure lines at the end, the status, and nothing of the job left.
+  void expectFailure(const ProcessResult& r, int status, const std::string& m)
   {
-    struct stat st;
-    ASSERT_EQ(stat(path.c_str(), &st), 0) << path;
-    EXPECT_EQ(st.st_uid, uid) << path;
-    EXPECT_EQ(st.st_mode & 0777, 0600u) << path;
+    std::string tail = "jex: " + m + "\nERROR: " + m + "\n";
+    EXPECT_EQ(r.status, status) << r.err;
+    EXPECT_EQ(r.err.substr(r.err.size() - std::min(r.err.size(), tail.size())),
+              tail);
+    EXPECT_EQ(listDir(dir, "jex-" + id), std::set<std::string>());
   }
 
-  uid_t uid = 0;
-  gid_t gid = 0;
-  std::string id, base, uri;
+  std::string id, dir, socket, victim;
 };
 
-TEST_F(JobRun, PassThroughFromFileAndFromStdin)
+// Each PDF job succeeds or fails with its lines, leaving nothing; either
+// way no file outside the private directory is created or changed.
+TEST_F(Job, AttacksRefusalsAndSettings)
 {
-  const std::string pdf = "%PDF-1.4\nnot really a document\n%%EOF\n";
-  for (const char* format : {"PDF", "PS"}) {
-    for (bool fromFile : {true, false}) {
-      SCOPED_TRACE(std::string(format) +
-                   (fromFile ? " from a file" : " from stdin"));
-      TempDir dir;
-      std::string input = writeFile(dir.file("job.pdf"), pdf);
-      TestAgent agent(uid, gid, id, false);
-      ProcessResult r =
-          fromFile ? runJob(format, {input}) : runJob(format, {}, pdf);
-      ASSERT_EQ(r.status, 0) << r.err;
-      EXPECT_EQ(r.out, "");
-      EXPECT_EQ(r.err, expectedErr(format, {base + ".in"}, agent.path()));
-      EXPECT_EQ(agent.received(), lengthPrefixed(base + ".ini"));
-      EXPECT_EQ(readFile(base + ".in"), pdf);
-      expectOwnedPrivate(base + ".in");
-      expectOwnedPrivate(base + ".ini");
-      EXPECT_EQ(jobFiles(), (std::set<std::string>{"jex-" + id + ".in",
-                                                   "jex-" + id + ".ini"}));
-      TearDown();
-    }
-  }
-}
-
-TEST_F(JobRun, AgentThatNeverReads)
-{
-  TestAgent agent(uid, gid, id, true);
-  ProcessResult r = runJob("PDF", {}, "%PDF-1.4\n");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(exists(base + ".ini"));
-}
-
-// Jobs that fail, before or after the switch to the receiving user, print
-// their reason last and leave no file behind.
-TEST_F(JobRun, FailuresLeaveNoFile)
-{
-  enum Match { Whole, OneLinePrefix, LastLinePrefix };
+  enum Listener { None, Agent, Root, FullQueue };
+  const std::string in = "jex-" + id + ".in", ini = "jex-" + id + ".ini";
+  const std::string &d = dir, &u = a().uid, &v = victim, conf = JEX_TEST_CONF;
+  auto inDir = [&](const std::string& name) { return d + "/" + name; };
+  auto settings = [&](const std::string& text, uid_t owner, mode_t mode) {
+    return [=] {
+      chown(writeFile(conf, text).c_str(), owner, 0);
+      chmod(conf.c_str(), mode);
+    };
+  };
   struct Case {
-    std::string env; // DEVICE_URI setting, or the bare name to unset it
-    std::vector<std::string> file;
-    std::string err;
-    Match match;
+    const char* what;
+    std::function<void()> plant;
+    Listener listener;
+    int status;
+    std::string text;      // the failure, or the manifest's title line
+    bool oddTitle = false; // with control characters
   } cases[] = {
-      {"DEVICE_URI=jex:/PDF" + uri,
-       {"/nonexistent/job.pdf"},
-       "jex: open(\"/nonexistent/job.pdf\", O_RDONLY): No such file or "
-       "directory (2)\n",
-       Whole},
-      {"DEVICE_URI=ipp://printer/",
-       {},
-       "jex: invalid device-uri 'ipp://printer/'\n",
-       Whole},
-      {"DEVICE_URI=jex:/PDF/1x@a",
-       {},
-       "jex: invalid device-uri 'jex:/PDF/1x@a'\n",
-       Whole},
-      {"DEVICE_URI", {}, "jex: invalid device-uri '(null)'\n", Whole},
-      {"DEVICE_URI=jex:/PDF/4000000@a",
-       {},
-       "jex: getpwuid(4000000): account not found\n",
-       Whole},
-      {"DEVICE_URI=jex:/TIFF" + uri,
-       {},
-       "jex: Assertion 'wantZRLE || format == \"PS\" || format == \"PDF\"' "
-       "failed at ",
-       OneLinePrefix},
-      // No agent listening.
-      {"DEVICE_URI=jex:/PDF" + uri, {}, "jex: connect: ", LastLinePrefix},
+      {"links to a root file at the old names",
+       [&] {
+         symlink(v.c_str(), ("/tmp/" + in).c_str());
+         link(v.c_str(), ("/tmp/" + ini).c_str());
+       },
+       Agent, 0, "Name=My title"},
+      {"a FIFO and a directory at the old names",
+       [&] {
+         mkfifo(("/tmp/" + in).c_str(), 0666);
+         mkdir(("/tmp/" + ini).c_str(), 0777);
+       },
+       Agent, 0, "Name=My title"},
+      {"a link and a FIFO the user planted in the private directory",
+       [&] {
+         symlink(v.c_str(), inDir(in).c_str());
+         mkfifo(inDir(ini).c_str(), 0600);
+       },
+       Agent, 0, "Name=My title"},
+      {"control characters in the title", nullptr, Agent, 0, "Name=My  title ",
+       true},
+      {"directory squatted by another user", [&] { makeDir(b(), 0700); }, None,
+       1, d + ": owned by uid " + b().uid + ", not " + u},
+      {"own directory open to all", [&] { makeDir(a(), 0777); }, None, 1,
+       d + ": mode 0777 lets group or others in"},
+      {"directory replaced by a link",
+       [&] { symlink("/nonexistent", d.c_str()); }, None, 1,
+       d + ": is a symbolic link"},
+      {"listener of another uid", [&] { makeDir(a(), 0700); }, Root, 1,
+       d + "/print.ag is served by uid 0, not by uid " + u},
+      {"no private directory", nullptr, None, 6,
+       "no session agent for uid " + u + ": " + d + " is missing"},
+      {"nobody listening", [&] { makeDir(a(), 0700); }, None, 6,
+       "no session agent listening at " + d +
+           "/print.ag (connect: No such file or directory (2))"},
+      // backend.conf is used only when root alone can have written it.
+      {"settings of a user", settings("HandOffTimeout=5\n", b().id, 0644),
+       Agent, 1, conf + ": owned by uid " + b().uid},
+      {"settings others may write", settings("HandOffTimeout=5\n", 0, 0664),
+       Agent, 1, conf + ": writable by group or others"},
+      {"a bad line", settings("# comment\n\nHandOffTimeout\n", 0, 0644), Agent,
+       1, conf + ":3: expected Name=value"},
+      {"an unknown setting", settings("NoSuchSetting=1\n", 0, 0644), Agent, 1,
+       conf + ":1: unknown setting \"NoSuchSetting\""},
+      {"a listener whose queue is full",
+       settings("HandOffTimeout=1\nLog=*:stderr:100\n", 0, 0644), FullQueue, 6,
+       "the session agent at " + socket + " accepted no connection within 1 s"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.env);
-    std::vector<std::string> args = {id, "alice", "t", "1", ""};
-    args.insert(args.end(), c.file.begin(), c.file.end());
-    ProcessResult r = runJex(args, {c.env}, "%PDF-1.4\n");
-    EXPECT_EQ(r.status, 1);
-    size_t at = c.match == LastLinePrefix ? r.err.rfind("jex: ") : 0;
-    if (c.match == Whole) {
-      EXPECT_EQ(r.err, c.err);
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<TestAgent> agent;
+    if (c.listener == Agent || c.listener == FullQueue)
+      agent.reset(
+          new TestAgent(socket, a().id, a().gid, c.listener == Agent ? 4 : 0));
+    int filler = c.listener == FullQueue ? connectTo(socket) : -1;
+    if (c.plant)
+      c.plant();
+    if (c.listener == Root)
+      agent.reset(new TestAgent(socket, 0, 0, 0));
+    std::set<std::string> planted = listDir("/tmp", "jex-" + id);
+    ProcessResult r = run(
+        jex({uri("PDF"), "PRINTER=queue1"}, "", "",
+            c.oddTitle ? "My\n\ttitle\x7f" : "My title",
+            access(conf.c_str(), F_OK) == 0 ? JEX_CONFTEST_BINARY : JEX_BINARY),
+        pdf);
+    close(filler);
+    unlink(conf.c_str());
+    if (c.status == 0) {
+      ASSERT_EQ(r.status, 0) << r.err;
+      EXPECT_EQ(agent->received(), lengthPrefixed(inDir(ini)));
+      EXPECT_EQ(readFile(inDir(in)), pdf);
+      EXPECT_EQ(readFile(inDir(ini)),
+                "[Document]\n" + c.text +
+                    "\n[Device]\nDeviceName=queue1\n[PDF]\nCount=1\nFile0=" +
+                    inDir(in) + "\n");
     } else {
-      EXPECT_EQ(
-          r.err.compare(at == std::string::npos ? 0 : at, c.err.size(), c.err),
-          0)
-          << r.err;
+      expectFailure(r, c.status, c.text);
     }
-    EXPECT_TRUE(c.match != OneLinePrefix ||
-                std::count(r.err.begin(), r.err.end(), '\n') == 1)
-        << r.err;
-    EXPECT_TRUE(jobFiles().empty());
+    EXPECT_EQ(
+        c.listener == FullQueue,
+        r.err.find("DEBUG: ConfigParameter: set HandOffTimeout(int) to 1") !=
+            std::string::npos);
+    EXPECT_EQ(listDir("/tmp", "jex-" + id), planted);
+    EXPECT_EQ(readFile(victim), "secret");
+    agent.reset();
+    TearDown();
+    writeFile(victim, "secret");
   }
+
+  // Refused as root, before anything is made; texts of no job.
+  ProcessResult r = run(targetCommand(JEX_BINARY, {}));
+  EXPECT_EQ(r.out + std::to_string(r.status),
+            "direct jex:/ \"JEX Printer\" \"JEX Remote Printer\"\n0");
+  r = run(targetCommand(JEX_BINARY, {"1", "2", "3"}));
+  EXPECT_EQ(r.err + std::to_string(r.status),
+            "Usage: jex job user title num-copies options [filename]\n1");
+  for (std::string uri : {"jex:/PDF/0@ag", "jex:/PDF/-0@ag", "jex:/PDF/+0@ag"})
+    expectFailure(run(jex({"DEVICE_URI=" + uri})), 1,
+                  "invalid device-uri '" + uri + "'");
+  expectFailure(run(jex({"DEVICE_URI"})), 1, "invalid device-uri '(null)'");
+  expectFailure(run(jex({uri("PDF")}, "7/../../etc/x"), pdf), 4,
+                "invalid job number '7/../../etc/x'");
+  expectFailure(run(jex({uri("PDF")}, "", "/nonexistent")), 4,
+                "open(\"/nonexistent\", O_RDONLY): No such file or directory "
+                "(2)");
+}
+
+// A full disk: a small /tmp in a private mount namespace.
+TEST_F(Job, FullDiskFailsAndLeavesNothing)
+{
+  std::string cmd;
+  for (const std::string& w : jex({uri("PDF")}))
+    cmd += "'" + w + "' ";
+  ProcessResult r =
+      run({"unshare", "-m", "sh", "-c",
+           "mount -t tmpfs -o size=64k tmpfs /tmp && mkdir -m 700 " + dir +
+               " && chown " + a().uid + " " + dir + " || exit 99; " + cmd +
+               "; s=$?; ls -A " + dir + "; exit $s"},
+          std::string(200000, 'x'));
+  if (r.status == 99)
+    GTEST_SKIP() << "needs a private mount namespace: " << r.err;
+  // Status 1, and the private directory listed on standard output is empty.
+  EXPECT_EQ(std::to_string(r.status) + r.out, "1") << r.err;
+  EXPECT_NE(r.err.find("on device (28)\nERROR: write("), r.err.npos) << r.err;
 }
 
 #ifdef JEX_SAMPLE_RASTER
 
-// A raster job of 130 x 70 Letter pages at 72 dpi, written through the real
-// CUPS imaging library by the sample tool.
-std::string sampleRaster(int pages)
+std::string sampleRaster(int pages, const std::string& size, int dpi,
+                         const std::string& spaces = "rgb")
 {
-  ProcessResult r = runProcess(targetCommand(
-      JEX_SAMPLE_RASTER, {"--pages", std::to_string(pages), "--size", "130x70",
-                          "--dpi", "72", "--paper", "letter"}));
-  return r.status == 0 ? r.out : std::string();
+  return run(targetCommand(JEX_SAMPLE_RASTER,
+                           {"--pages", std::to_string(pages), "--size", size,
+                            "--dpi", std::to_string(dpi), "--paper", "letter",
+                            "--spaces", spaces}))
+      .out;
 }
 
-TEST_F(JobRun, RasterFromStdinNeverMakesACopy)
+TEST_F(Job, RasterPagesDecodeToTheirPixels)
 {
-  std::string raster = sampleRaster(3);
-  ASSERT_FALSE(raster.empty());
-  // A copy would truncate this file and then delete it.
-  writeFile(base + ".in", "sentinel");
-  TestAgent agent(uid, gid, id, false);
-  ProcessResult r = runJob("ZRLE", {}, raster);
+  TestAgent agent(socket, a().id, a().gid);
+  ProcessResult r =
+      run(jex({uri("ZRLE"), "PRINTER=q"}),
+          sampleRaster(6, "130x70", 72, "rgb,w,srgb,k,adobergb,sw"));
   ASSERT_EQ(r.status, 0) << r.err;
-  std::vector<std::string> pages = {base + "-0.zrle", base + "-1.zrle",
-                                    base + "-2.zrle"};
-  EXPECT_EQ(r.err, expectedErr("ZRLE", pages, agent.path()));
+  std::string files, base = dir + "/jex-" + id, g = std::to_string(a().gid);
+  for (int n = 0; n < 6; n++)
+    files += "File" + std::to_string(n) + "=" + base + "-" + std::to_string(n) +
+             ".zrle\n";
+  EXPECT_EQ(r.err, "jex: backend dropped privs to uid=" + a().uid +
+                       ", euid=" + a().uid + ", egid=" + g + ", groups=" + g +
+                       ",\n[Document]\nName=My title\n[Device]\n"
+                       "DeviceName=q\n[ZRLE]\nCount=6\n" +
+                       files + "jex: connecting to socket \"" + socket +
+                       "\"\njex: socket connected successfully\n");
   EXPECT_EQ(agent.received(), lengthPrefixed(base + ".ini"));
-  EXPECT_EQ(readFile(base + ".in"), "sentinel");
-  for (const std::string& p : pages)
-    expectOwnedPrivate(p);
-  expectOwnedPrivate(base + ".ini");
-
-  // Every pixel of every page decodes to what the raster held.
-  for (int n = 0; n < 3; n++) {
-    rfb::PageFile page = rfb::PageFile::load(pages[n].c_str());
-    ASSERT_EQ(page.header().width, 130u);
-    ASSERT_EQ(page.header().height, 70u);
-    EXPECT_EQ(page.header().paperCode, 1u);   // Letter
-    EXPECT_EQ(page.header().physWidth, 459u); // 130 px at 72 dpi
+  for (int n = 0; n < 6; n++) {
+    rfb::PageFile page =
+        rfb::PageFile::load((base + "-" + std::to_string(n) + ".zrle").c_str());
+    EXPECT_EQ(page.header().paperCode, 1u); // Letter
     rfb::ManagedPixelBuffer pb(rfb::PageFile::pixelFormat(), 130, 70);
     page.decode(pb);
     int wrong = 0;
     for (unsigned y = 0; y < 70; y++) {
       for (unsigned x = 0; x < 130; x++) {
-        uint8_t rgb[3];
-        jextools::samplePixel(n, x, y, rgb);
-        uint32_t want = (uint32_t)rgb[0] << 16 | (uint32_t)rgb[1] << 8 | rgb[2];
+        uint8_t c[3];
+        jextools::samplePixel(n, x, y, c);
+        if (n % 2) // grey: the red byte, inverted for k (page 3)
+          c[0] = c[1] = c[2] = n == 3 ? 255 - c[0] : c[0];
+        uint32_t want = (uint32_t)c[0] << 16 | (uint32_t)c[1] << 8 | c[2];
         wrong += pb.getPixel((int)x, (int)y) != want;
       }
     }
     EXPECT_EQ(wrong, 0) << "page " << n;
   }
+
+  // Pages it cannot convert, in a file only root may read.
+  struct Case {
+    std::string raster, failure;
+  } cases[] = {
+      {sampleRaster(1, "8x8", 72, "cmyk"),
+       "Page has unsupported pixel-format: cupsBitsPerColor 8, "
+       "cupsBitsPerPixel 32, cupsColorSpace 6, cupsColorOrder 0"},
+      {sampleRaster(1, "32768x1", 72, "w"),
+       "Invalid CUPS page header: 32768x1 pixels, 32768 bytes per line"},
+      {sampleRaster(3, "130x70", 72).substr(0, 5 * 130 * 70 * 3 / 2),
+       "Unexpected end of CUPS page data"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failure);
+    TearDown();
+    TestAgent again(socket, a().id, a().gid);
+    chmod(writeFile(victim, c.raster).c_str(), 0600);
+    expectFailure(run(jex({uri("ZRLE")}, "", victim)), 4, c.failure);
+  }
 }
 
-TEST_F(JobRun, RasterFromFileDeletesItsCopy)
+// A cancel (SIGTERM) ends the job wherever it waits and removes its files.
+TEST_F(Job, CancelLeavesNothing)
 {
-  TempDir dir;
-  std::string input = writeFile(dir.file("job.raster"), sampleRaster(2));
-  for (bool withAgent : {true, false}) {
-    SCOPED_TRACE(withAgent ? "agent" : "no agent");
-    std::unique_ptr<TestAgent> agent(
-        withAgent ? new TestAgent(uid, gid, id, false) : nullptr);
-    ProcessResult r = runJob("ZRLE", {input});
-    EXPECT_EQ(r.status, withAgent ? 0 : 1) << r.err;
-    if (agent) {
-      EXPECT_EQ(r.err, expectedErr("ZRLE", {base + "-0.zrle", base + "-1.zrle"},
-                                   agent->path()));
-    }
-    std::set<std::string> left;
-    if (withAgent)
-      left = {"jex-" + id + "-0.zrle", "jex-" + id + "-1.zrle",
-              "jex-" + id + ".ini"};
-    EXPECT_EQ(jobFiles(), left); // never the copy (.in)
+  std::string raster = sampleRaster(3, "1200x1600", 600);
+  struct Case {
+    const char* what;
+    std::string format, input; // then the input stays open and quiet
+    std::string waitFor;       // the file of the job that shows the moment
+  } cases[] = {
+      {"copying from a quiet pipe", "PDF", pdf, ".in"},
+      {"inside page 2", "ZRLE", raster.substr(0, raster.size() / 2), "-1.zrle"},
+      {"connecting to a full queue", "PDF", pdf, ".ini"}, // the input ends
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bool full = c.waitFor == ".ini";
+    TestAgent agent(socket, a().id, a().gid, full ? 0 : 4);
+    int filler = full ? connectTo(socket) : -1;
+    std::string cmd = "exec";
+    for (const std::string& w : jex({uri(c.format)}))
+      cmd += " '" + w + "'";
+    writeFile(victim, c.input);
+    Process p({"bash", "-c",
+               cmd + " < <(cat " + victim + (full ? ")" : "; sleep 20)")},
+              "");
+    std::string file = dir + "/jex-" + id + c.waitFor;
+    for (int i = 0; i < 3000 && access(file.c_str(), F_OK) != 0; i++)
+      usleep(10000);
+    kill(p.pid, SIGTERM);
+    ProcessResult r = p.wait();
+    close(filler);
+    EXPECT_EQ(r.status, 128 + SIGTERM) << r.err;
+    EXPECT_EQ(listDir(dir, "jex-" + id), std::set<std::string>());
     TearDown();
   }
 }

@@ -2,8 +2,12 @@
 // through the real CUPS imaging library (the backend never links it).
 //
 //   jex-sample-raster [--pages N] [--size WxH] [--dpi D] [--paper letter|a4]
+//                     [--spaces S,...]
 //
-// Defaults: 3 pages, 300 x 400 pixels at 100 dpi, A4 paper.
+// Defaults: 3 pages, 300 x 400 pixels at 100 dpi, A4 paper, RGB. Page n is
+// in colour space n of the --spaces list, taken round: rgb, srgb, adobergb
+// (24 bits), w, sw, k (8 bits: the pattern's red byte) or cmyk (32 bits:
+// red, green, blue, 0).
 
 #include "SamplePattern.h"
 
@@ -20,6 +24,21 @@ struct SamplePage {
   unsigned width, height; // pixels
   unsigned dpi;           // both resolutions
   unsigned pageWidthPt, pageHeightPt;
+  cups_cspace_t space;
+};
+
+const struct {
+  const char* name;
+  cups_cspace_t space;
+  unsigned bytes; // per pixel
+} spaces[] = {
+    {"rgb", CUPS_CSPACE_RGB, 3},
+    {"srgb", CUPS_CSPACE_SRGB, 3},
+    {"adobergb", CUPS_CSPACE_ADOBERGB, 3},
+    {"w", CUPS_CSPACE_W, 1},
+    {"sw", CUPS_CSPACE_SW, 1},
+    {"k", CUPS_CSPACE_K, 1},
+    {"cmyk", CUPS_CSPACE_CMYK, 4},
 };
 
 bool writeSampleRaster(int fd, const SamplePage* pages, int count)
@@ -38,10 +57,13 @@ bool writeSampleRaster(int fd, const SamplePage* pages, int count)
     h.cupsWidth = p.width;
     h.cupsHeight = p.height;
     h.cupsBitsPerColor = 8;
-    h.cupsBitsPerPixel = 24;
-    h.cupsBytesPerLine = p.width * 3;
+    unsigned bpp = 3;
+    for (const auto& s : spaces)
+      bpp = s.space == p.space ? s.bytes : bpp;
+    h.cupsBitsPerPixel = 8 * bpp;
+    h.cupsBytesPerLine = p.width * bpp;
     h.cupsColorOrder = CUPS_ORDER_CHUNKED;
-    h.cupsColorSpace = CUPS_CSPACE_RGB;
+    h.cupsColorSpace = p.space;
     h.NumCopies = 1;
     if (!cupsRasterWriteHeader2(r, &h)) {
       ok = false;
@@ -49,8 +71,11 @@ bool writeSampleRaster(int fd, const SamplePage* pages, int count)
     }
     std::vector<uint8_t> line(h.cupsBytesPerLine);
     for (unsigned y = 0; y < p.height && ok; y++) {
-      for (unsigned x = 0; x < p.width; x++)
-        jextools::samplePixel(n, x, y, &line[x * 3]);
+      for (unsigned x = 0; x < p.width; x++) {
+        uint8_t rgb[3];
+        jextools::samplePixel(n, x, y, rgb);
+        memcpy(&line[x * bpp], rgb, bpp < 3 ? bpp : 3);
+      }
       ok = cupsRasterWritePixels(r, line.data(), h.cupsBytesPerLine) ==
            h.cupsBytesPerLine;
     }
@@ -65,6 +90,7 @@ int main(int argc, char** argv)
 {
   int pages = 3;
   unsigned w = 300, h = 400, dpi = 100, pw = 595, ph = 842;
+  std::vector<cups_cspace_t> pageSpaces;
   for (int i = 1; i < argc; i++) {
     if (!strcmp(argv[i], "--pages") && i + 1 < argc)
       pages = atoi(argv[++i]);
@@ -82,14 +108,24 @@ int main(int argc, char** argv)
         pw = 595;
         ph = 842;
       }
+    } else if (!strcmp(argv[i], "--spaces") && i + 1 < argc) {
+      for (char* t = strtok(argv[++i], ","); t; t = strtok(nullptr, ",")) {
+        for (const auto& s : spaces) {
+          if (!strcmp(t, s.name))
+            pageSpaces.push_back(s.space);
+        }
+      }
     } else {
       fprintf(stderr, "usage: jex-sample-raster [--pages N] [--size WxH]"
-                      " [--dpi D] [--paper letter|a4]\n");
+                      " [--dpi D] [--paper letter|a4] [--spaces S,...]\n");
       return 2;
     }
   }
-  std::vector<SamplePage> list(pages > 0 ? pages : 0,
-                               SamplePage{w, h, dpi, pw, ph});
+  if (pageSpaces.empty())
+    pageSpaces.push_back(CUPS_CSPACE_RGB);
+  std::vector<SamplePage> list;
+  for (int n = 0; n < pages; n++)
+    list.push_back({w, h, dpi, pw, ph, pageSpaces[n % pageSpaces.size()]});
   if (!writeSampleRaster(1, list.data(), (int)list.size())) {
     fprintf(stderr, "jex-sample-raster: writing the raster failed\n");
     return 1;

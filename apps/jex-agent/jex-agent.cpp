@@ -1,0 +1,136 @@
+// jex-agent: the session agent a user runs. It takes the jobs the jex
+// backend hands to this user and delivers them to the user's Printouts
+// folder; see Agent.h. Settings: jex-agent --help.
+
+#include "Agent.h"
+#include "AgentParams.h"
+
+#include <io/FdLoop.h>
+#include <io/Kicker.h>
+#include <loc/Localize.h>
+#include <os/AppInfo.h>
+#include <plat/ConfigFile.h>
+#include <plat/Configuration.h>
+#include <plat/LogDestStderr.h>
+#include <plat/LogSrc.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+plat::StaticLogSrc vlog("Agent");
+
+volatile sig_atomic_t stopRequested = 0;
+io::Kicker* stopKicker = nullptr;
+
+void onStopSignal(int)
+{
+  stopRequested = 1;
+  if (stopKicker)
+    stopKicker->kick();
+}
+
+// Routes SIGTERM and SIGINT to the kicker while it exists.
+class StopSignals {
+public:
+  explicit StopSignals(io::Kicker& kicker)
+  {
+    stopKicker = &kicker;
+    struct sigaction sa = {};
+    sa.sa_handler = onStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+  }
+  ~StopSignals()
+  {
+    signal(SIGTERM, SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+    stopKicker = nullptr;
+  }
+};
+
+std::string configPath()
+{
+  const char* config = getenv("XDG_CONFIG_HOME");
+  if (config && *config == '/')
+    return std::string(config) + "/jex/agent.conf";
+  const char* home = getenv("HOME");
+  return std::string(home ? home : "") + "/.config/jex/agent.conf";
+}
+
+int fail(const char* text)
+{
+  fprintf(stderr, "jex-agent: %s\n", text);
+  return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+  loc::Localize::install();
+  plat::LogDestStderr::instance();
+  plat::Configuration& conf = plat::Configuration::global();
+  // Below agent.conf (5) and the command line (10).
+  conf.set("Log", "*:stderr:30", 1);
+  try {
+    plat::applyConfigFile(configPath().c_str(), getuid(), 5, conf);
+    conf.parseCommandLine(argc - 1, argv + 1, [&](int mode) {
+      printf("%s [<param>=<value> ...]\n", argv[0]);
+      conf.printHelp(mode == 1, stdout);
+      exit(0);
+    });
+  } catch (const plat::Exception& e) {
+    return fail(e.message());
+  }
+  plat::LogSrc::finishStartup();
+
+  if (getuid() == 0)
+    return fail(loc::Localize::text("agent_not_root"));
+
+  // The identity the backend uses, so that both derive the same directory.
+  os::AppInfo::set("print", "Tessaro", "jex", nullptr, nullptr);
+  std::string uidText = std::to_string(getuid());
+  agent::Agent::Settings s;
+  s.spoolDir = os::AppInfo::userTmpDir(uidText.c_str()).c_str();
+  s.name = agent::nameParam.getValue().c_str();
+  s.outputDir = agent::outputDirParam.getValue().c_str();
+  if (s.outputDir.empty())
+    s.outputDir = agent::Delivery::defaultOutputDir();
+  s.onJob = agent::onJobParam.getValue().c_str();
+  s.clientTimeoutMs = agent::clientTimeoutParam * 1000;
+  if (s.name.empty() || s.name.find('/') != std::string::npos)
+    return fail(
+        loc::Localize::format("agent_bad_name", {s.name.c_str()}).c_str());
+
+  // The kernel reaps the OnJob commands, which nobody waits for.
+  signal(SIGCHLD, SIG_IGN);
+  try {
+    io::FdLoop loop;
+    io::Kicker kicker;
+    agent::Agent agent(s);
+    StopSignals stopSignals(kicker);
+    if (!agent.start(loop)) {
+      vlog->status(
+          "%s", loc::Localize::format("agent_already_running", {s.name.c_str()})
+                    .c_str());
+      return 0;
+    }
+    vlog->status("%s", loc::Localize::format(
+                           "agent_listening",
+                           {agent.socketPath().c_str(), s.outputDir.c_str()})
+                           .c_str());
+    while (!stopRequested)
+      loop.waitAndProcess();
+    vlog->status("%s", loc::Localize::text("agent_stopping"));
+    agent.stopListening();
+    agent.drain();
+  } catch (const plat::Exception& e) {
+    return fail(e.message());
+  }
+  return 0;
+}

@@ -1,0 +1,448 @@
+// The agent as a user runs it: a real process under a test account,
+// handed jobs by the real backend and by hostile clients.
+
+#include "TestPages.h"
+
+#include "ProcessRunner.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace agenttest;
+using namespace jextest;
+
+namespace {
+
+struct Account {
+  uid_t uid = 0;
+  gid_t gid = 0;
+};
+
+// CTest runs each test as a process of its own, side by side: names of
+// this process only, so that one process never deletes another's accounts.
+std::string accountNames[2];
+Account accounts[2];
+bool haveAccounts = false;
+
+void sleepMs(int ms)
+{
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Runs f in a child process as account a; returns its exit status.
+template <class F> int runAs(const Account& a, F f)
+{
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (setgroups(0, nullptr) != 0 || setgid(a.gid) != 0 || setuid(a.uid) != 0)
+      _exit(126);
+    _exit(f());
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Connects to path as account a, sends bytes and keeps the connection open
+// for holdMs. Returns 0 when it connected.
+int sendAs(const Account& a, const std::string& path, const std::string& bytes,
+           int holdMs = 0)
+{
+  return runAs(a, [&] {
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr = {};
+    addr.sun_family = AF_UNIX;
+    strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0)
+      return 1;
+    // The agent may already have closed a refused connection.
+    (void)!send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    sleepMs(holdMs);
+    return 0;
+  });
+}
+
+// The hand-off message: a big-endian length (the path's own by default),
+// then the path.
+std::string handOff(const std::string& path, uint32_t len = ~0u)
+{
+  if (len == ~0u)
+    len = uint32_t(path.size());
+  std::string m(4, '\0');
+  for (int i = 0; i < 4; i++)
+    m[i] = char(len >> (24 - 8 * i));
+  return m + path;
+}
+
+// The agent process, its standard error in a file.
+class AgentProc {
+public:
+  AgentProc(const Account& a, const std::string& home,
+            const std::vector<std::string>& args, const std::string& log)
+      : log_(log)
+  {
+    std::vector<std::string> argv = targetCommand(JEX_AGENT, args);
+    pid_ = fork();
+    if (pid_ == 0) {
+      int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+      dup2(fd, 1);
+      dup2(fd, 2);
+      if (setgroups(0, nullptr) != 0 || setgid(a.gid) != 0 ||
+          setuid(a.uid) != 0)
+        _exit(126);
+      setenv("HOME", home.c_str(), 1);
+      unsetenv("XDG_CONFIG_HOME");
+      std::vector<char*> args;
+      for (std::string& s : argv)
+        args.push_back(&s[0]);
+      args.push_back(nullptr);
+      execvp(args[0], args.data());
+      _exit(127);
+    }
+  }
+  ~AgentProc()
+  {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  std::string log() const { return readFile(log_); }
+  // Waits up to 20 s for text in the log; false when it never came.
+  bool waitFor(const std::string& text) const
+  {
+    for (int i = 0; i < 400; i++) {
+      if (log().find(text) != std::string::npos)
+        return true;
+      sleepMs(50);
+    }
+    return false;
+  }
+  // Ends the agent with sig (0: let it exit); its exit status.
+  int stop(int sig = SIGTERM)
+  {
+    if (sig)
+      kill(pid_, sig);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+private:
+  std::string log_;
+  pid_t pid_;
+};
+
+class AgentTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite()
+  {
+    if (getuid() != 0)
+      return;
+    for (int i = 0; i < 2; i++) {
+      accountNames[i] = "jexag" + std::to_string(getpid()) + "ab"[i];
+      std::string cmd =
+          std::string("userdel ") + accountNames[i] +
+          " >/dev/null 2>&1; useradd -M -N -s /usr/sbin/nologin " +
+          accountNames[i];
+      // Other test programs change the account files too: retry while
+      // they hold the lock.
+      for (int tries = 0; system(cmd.c_str()) != 0; tries++) {
+        if (tries == 20)
+          return;
+        sleepMs(250);
+      }
+      passwd* pw = getpwnam(accountNames[i].c_str());
+      if (!pw)
+        return;
+      accounts[i] = {pw->pw_uid, pw->pw_gid};
+    }
+    haveAccounts = true;
+  }
+  static void TearDownTestSuite()
+  {
+    for (const std::string& name : accountNames)
+      if (!name.empty())
+        (void)!system(("userdel " + name + " >/dev/null 2>&1").c_str());
+  }
+
+  void SetUp() override
+  {
+    if (getuid() != 0)
+      GTEST_SKIP() << "needs root: runs the agent as test accounts";
+    if (!haveAccounts)
+      GTEST_SKIP() << "cannot create the test accounts with useradd";
+    a = accounts[0];
+    b = accounts[1];
+    spool = "/tmp/.jex-" + std::to_string(a.uid);
+    removeSpool();
+    chmod(tmp.path.c_str(), 0755); // the accounts reach their folders in it
+    home = tmp.file("home");
+    out = tmp.file("out");
+    for (const std::string& d : {home, out}) {
+      mkdir(d.c_str(), 0700);
+      (void)!chown(d.c_str(), a.uid, a.gid);
+    }
+  }
+  void TearDown() override { removeSpool(); }
+
+  void removeSpool()
+  {
+    std::error_code ignored;
+    std::filesystem::remove_all(spool, ignored);
+  }
+
+  std::unique_ptr<AgentProc> startAgent(std::vector<std::string> args = {})
+  {
+    // English: the tests read the log.
+    args.insert(args.begin(),
+                {"Name=test", "OutputDir=" + out, "Locale=en_US"});
+    std::unique_ptr<AgentProc> p(new AgentProc(a, home, args, tmp.file("log")));
+    EXPECT_TRUE(p->waitFor("Listening on")) << p->log();
+    return p;
+  }
+
+  // A file owned by `owner` in dir.
+  std::string plant(const std::string& path, const std::string& data,
+                    const Account& owner)
+  {
+    writeFile(path, data);
+    (void)!chown(path.c_str(), owner.uid, owner.gid);
+    chmod(path.c_str(), 0600);
+    return path;
+  }
+
+  // A complete raster job of `pages` pages in the spool directory.
+  std::string spoolJob(const std::string& job, int pages)
+  {
+    std::string m =
+        "[Document]\nName=Job " + job +
+        "\n[Device]\nDeviceName=q\n[ZRLE]\nCount=" + std::to_string(pages) +
+        "\n";
+    for (int n = 0; n < pages; n++) {
+      std::string page =
+          spool + "/jex-" + job + "-" + std::to_string(n) + ".zrle";
+      plant(page, pageFile(n, 70, 90), a);
+      m += "File" + std::to_string(n) + "=" + page + "\n";
+    }
+    return plant(spool + "/jex-" + job + ".ini", m, a);
+  }
+
+  std::set<std::string> jobFolders() { return listDir(out); }
+
+  // Waits until the agent has logged the outcome of n jobs, delivered or
+  // not (lines 'Job "TITLE" ...', written once a job is done).
+  static bool waitForJobs(const AgentProc& agent, size_t n)
+  {
+    for (int i = 0; i < 400; i++) {
+      std::string log = agent.log();
+      size_t count = 0;
+      for (size_t at = 0; (at = log.find("Job \"", at)) != std::string::npos;
+           at++)
+        count++;
+      if (count >= n)
+        return true;
+      sleepMs(50);
+    }
+    return false;
+  }
+
+  Account a, b;
+  TempDir tmp;
+  std::string spool, home, out;
+};
+
+#ifdef JEX_SAMPLE_RASTER
+// Three pages through the real backend: three exact PNGs and a three-page
+// PDF; a second job handed off while the first is being delivered.
+TEST_F(AgentTest, RasterJobsFromTheBackend)
+{
+  ProcessResult raster = runProcess(
+      targetCommand(JEX_SAMPLE_RASTER, {"--pages", "3", "--size", "620x877",
+                                        "--dpi", "75", "--paper", "a4"}));
+  ASSERT_EQ(raster.status, 0);
+  auto agent = startAgent();
+  std::vector<std::string> env = {
+      "DEVICE_URI=jex:/ZRLE/" + std::to_string(a.uid) + "@test", "PRINTER=q"};
+  for (const char* job : {"71", "72"}) {
+    ProcessResult r = runJex({job, "u", "Raster", "1", ""}, env, raster.out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    if (exists(std::string("/tmp/jex-") + job + ".ini")) {
+      (void)!system("rm -f /tmp/jex-71* /tmp/jex-72*");
+      GTEST_SKIP() << "the backend still writes its files outside the "
+                      "private directory";
+    }
+  }
+  ASSERT_TRUE(waitForJobs(*agent, 2)) << agent->log();
+  for (const std::string& folder : jobFolders()) {
+    std::string dir = out + "/" + folder;
+    EXPECT_EQ(listDir(dir),
+              std::set<std::string>(
+                  {"Raster.pdf", "page-1.png", "page-2.png", "page-3.png"}));
+    for (int n = 0; n < 3; n++) {
+      Png png = readPng(dir + "/page-" + std::to_string(n + 1) + ".png");
+      EXPECT_EQ(png.width, 620u);
+      EXPECT_EQ(wrongPixels(png, n), 0) << folder << " page " << n;
+    }
+    if (system("command -v pdfinfo >/dev/null") == 0) {
+      std::string cmd =
+          "pdfinfo '" + dir + "/Raster.pdf' | grep -q '^Pages: *3$'";
+      EXPECT_EQ(system(cmd.c_str()), 0);
+    }
+  }
+  EXPECT_EQ(listDir(spool, "jex-"), std::set<std::string>());
+}
+#endif
+
+TEST_F(AgentTest, PdfJobFromTheBackendIsDeliveredByteForByte)
+{
+  std::string pdf = "%PDF-1.4\n" + std::string(100000, '\x9c') + "\n%%EOF\n";
+  std::string input = writeFile(tmp.file("doc.pdf"), pdf);
+  auto agent = startAgent();
+  ProcessResult r = runJex(
+      {"73", "u", "Report", "1", "", input},
+      {"DEVICE_URI=jex:/PDF/" + std::to_string(a.uid) + "@test", "PRINTER=q"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  if (exists("/tmp/jex-73.in")) {
+    unlink("/tmp/jex-73.in");
+    unlink("/tmp/jex-73.ini");
+    GTEST_SKIP() << "the backend still writes its files outside the private "
+                    "directory";
+  }
+  ASSERT_TRUE(waitForJobs(*agent, 1)) << agent->log();
+  EXPECT_EQ(readFile(out + "/" + *jobFolders().begin() + "/Report.pdf"), pdf);
+}
+
+// Complete jobs left behind are delivered at start (a bad one kept whole in
+// "failed"); an old stray spool file is removed, a recent one kept (it may
+// belong to a job being written).
+TEST_F(AgentTest, StartDeliversLeftoversAndRemovesOldStrays)
+{
+  mkdir(spool.c_str(), 0700);
+  (void)!chown(spool.c_str(), a.uid, a.gid);
+  spoolJob("80", 2);
+  spoolJob("83", 1);
+  plant(spool + "/jex-83-0.zrle", "not a page", a); // goes to "failed"
+  std::string oldStray = plant(spool + "/jex-81-0.zrle", "x", a);
+  std::string newStray = plant(spool + "/jex-82-0.zrle", "x", a);
+  struct timespec old[2] = {{time(nullptr) - 7200, 0},
+                            {time(nullptr) - 7200, 0}};
+  utimensat(AT_FDCWD, oldStray.c_str(), old, 0);
+  auto agent = startAgent();
+  ASSERT_TRUE(waitForJobs(*agent, 2)) << agent->log();
+  std::set<std::string> failed = listDir(out + "/failed");
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_EQ(listDir(out + "/failed/" + *failed.begin()),
+            std::set<std::string>({"jex-83.ini", "jex-83-0.zrle"}));
+  EXPECT_EQ(listDir(spool, "jex-"), std::set<std::string>({"jex-82-0.zrle"}));
+  // SIGTERM: stops listening, removes its socket, exits 0.
+  EXPECT_EQ(agent->stop(), 0);
+  EXPECT_FALSE(exists(spool + "/print.test"));
+}
+
+// Each hostile hand-off is refused with a log line; nothing is delivered
+// and nothing outside the directory is touched.
+TEST_F(AgentTest, HostileHandOffsAreRefused)
+{
+  auto agent = startAgent({"ClientTimeout=1"});
+  std::string sock = spool + "/print.test";
+  std::string outside = tmp.file("outside");
+  mkdir(outside.c_str(), 0755);
+  std::string page = pageFile(0, 70, 90);
+  std::string outsidePage = plant(outside + "/jex-90-0.zrle", page, a);
+  std::string outsideManifest = plant(
+      outside + "/jex-90.ini",
+      "[Document]\nName=x\n[Device]\nDeviceName=q\n[ZRLE]\nCount=1\nFile0=" +
+          outsidePage + "\n",
+      a);
+  auto manifestFor = [&](const std::string& job, const std::string& file) {
+    return plant(spool + "/jex-" + job + ".ini",
+                 "[Document]\nName=x\n[Device]\nDeviceName=q\n[ZRLE]\n"
+                 "Count=1\nFile0=" +
+                     file + "\n",
+                 a);
+  };
+  std::string link = spool + "/jex-91-0.zrle";
+  ASSERT_EQ(symlink(outsidePage.c_str(), link.c_str()), 0);
+  std::string foreign = plant(spool + "/jex-92-0.zrle", page, b);
+  chmod(foreign.c_str(), 0644); // readable: the owner check must refuse it
+  std::string dotdot = spool + "/../" + outside.substr(5) + "/jex-90.ini";
+
+  struct Case {
+    const char* what;
+    Account as;
+    std::string bytes;
+    const char* logText;
+    int holdMs;
+  } cases[] = {
+      {"path outside", a, handOff(outsideManifest), "is not in", 0},
+      {"path with ..", a, handOff(dotdot), "is not in", 0},
+      {"page is a link", a, handOff(manifestFor("91", link)),
+       "is a symbolic link", 0},
+      {"page of another user", a, handOff(manifestFor("92", foreign)),
+       "owned by another user", 0},
+      {"over-long length", a, handOff("/x", 5000), "longer than 4096", 0},
+      {"not INI", a, handOff(plant(spool + "/jex-93.ini", "%PDF-1.4\n", a)),
+       "is not INI", 0},
+      {"another uid", b, handOff(outsideManifest),
+       "refused a connection from uid", 0},
+      {"never sends", a, "", "sent nothing", 2500},
+  };
+  // Opened up so that the other account can connect at all.
+  chmod(spool.c_str(), 0711);
+  chmod(sock.c_str(), 0777);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(sendAs(c.as, sock, c.bytes, c.holdMs), 0);
+    EXPECT_TRUE(agent->waitFor(c.logText)) << agent->log();
+  }
+  chmod(spool.c_str(), 0700);
+  EXPECT_EQ(jobFolders(), std::set<std::string>());
+  EXPECT_EQ(readFile(outsidePage), page);
+  EXPECT_TRUE(exists(outsideManifest));
+  EXPECT_EQ(listDir(outside).size(), 2u);
+
+  // Still serving: a good job goes through.
+  std::string good = spoolJob("94", 1);
+  EXPECT_EQ(sendAs(a, sock, handOff(good)), 0);
+  EXPECT_TRUE(waitForJobs(*agent, 1)) << agent->log();
+}
+
+// One agent per name; agent.conf applies below the command line.
+TEST_F(AgentTest, SecondAgentExitsAndSettingsFileYieldsToCommandLine)
+{
+  std::string conf = home + "/.config/jex";
+  ASSERT_EQ(system(("mkdir -p " + conf + " && chown -R " +
+                    std::to_string(a.uid) + " " + home + "/.config")
+                       .c_str()),
+            0);
+  plant(conf + "/agent.conf", "Name=fromfile\nClientTimeout=7\n", a);
+  auto first = startAgent();
+  EXPECT_TRUE(exists(spool + "/print.test"));
+  EXPECT_FALSE(exists(spool + "/print.fromfile"));
+
+  AgentProc second(a, home, {"Name=test", "OutputDir=" + out, "Locale=en_US"},
+                   tmp.file("log2"));
+  EXPECT_EQ(second.stop(0), 0);
+  EXPECT_NE(readFile(tmp.file("log2")).find("already running"),
+            std::string::npos);
+
+  std::string job = spoolJob("95", 1);
+  EXPECT_EQ(sendAs(a, spool + "/print.test", handOff(job)), 0);
+  EXPECT_TRUE(waitForJobs(*first, 1)) << first->log();
+}
+
+} // namespace
