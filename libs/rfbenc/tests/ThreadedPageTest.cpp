@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <unistd.h>
+
 using namespace rfb;
 using namespace testpages;
 
@@ -58,6 +61,30 @@ struct BrokenPage : ManagedPixelBuffer {
   }
 };
 
+volatile sig_atomic_t cancels = 0;
+
+// Mid-page, blocks SIGTERM on the reading thread and sends it to the
+// process, as a cancel arriving inside a section the job must finish;
+// `caught` is whether another thread took it meanwhile.
+struct CancelledPage : ManagedPixelBuffer {
+  CancelledPage() : ManagedPixelBuffer(PixelFormat::nativeRgb888(), 900, 600) {}
+  const uint8_t* getPixelsR(const Rect& r, int* stride) override
+  {
+    if (r.tl.y == 320 && caught < 0) {
+      sigset_t term;
+      sigemptyset(&term);
+      sigaddset(&term, SIGTERM);
+      pthread_sigmask(SIG_BLOCK, &term, nullptr);
+      kill(getpid(), SIGTERM);
+      usleep(200000);
+      caught = cancels;
+      pthread_sigmask(SIG_UNBLOCK, &term, nullptr);
+    }
+    return ManagedPixelBuffer::getPixelsR(r, stride);
+  }
+  int caught = -1;
+};
+
 } // namespace
 
 // Every page decodes to its own pixels with any number of threads, within
@@ -96,4 +123,19 @@ TEST(ThreadedPage, FailuresEndThePage)
     EXPECT_THROW(encodePage(file, broken, threads), plat::Exception);
     EXPECT_THROW(encodePage(full, *page, threads), rdr::OutStreamFull);
   }
+}
+
+// Workers never take a signal meant for the process: it waits for the
+// reading thread, however long that blocks it.
+TEST(ThreadedPage, WorkersLeaveSignalsToTheReadingThread)
+{
+  struct sigaction sa = {}, old;
+  sa.sa_handler = [](int) { cancels = cancels + 1; };
+  sigaction(SIGTERM, &sa, &old);
+  CancelledPage page;
+  rdr::MemOutStream file;
+  encodePage(file, page, 4);
+  sigaction(SIGTERM, &old, nullptr);
+  EXPECT_EQ(page.caught, 0);
+  EXPECT_EQ(cancels, 1);
 }
