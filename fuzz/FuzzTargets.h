@@ -17,13 +17,7 @@
 
 // X(name): one line per target; the entry function is fuzz_<name>.
 #define JEX_FUZZ_TARGETS(X)                                                    \
-  X(parseNum)                                                                  \
   X(utf8)                                                                      \
-  X(hex)                                                                       \
-  X(isoTime)                                                                   \
-  X(configParam)                                                               \
-  X(logSpec)                                                                   \
-  X(pixelFormat)                                                               \
   X(framedIn)                                                                  \
   X(zrleDecode)                                                                \
   X(pageFile)                                                                  \

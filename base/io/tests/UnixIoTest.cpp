@@ -52,10 +52,9 @@ TEST(UnixIo, ClientSendsStringAndCloses)
     os::UnixIo conn(srv.path.c_str(), -1, 0);
     EXPECT_EQ("<unix-client-" + srv.path + uidPart + ">",
               std::string(conn.getName()));
-    EXPECT_TRUE(conn.hasProperty("secureTransport"));
-    EXPECT_FALSE(conn.hasProperty("other"));
-    EXPECT_EQ("[unix:" + srv.path + "]", std::string(conn.getPeerName()));
     EXPECT_EQ(geteuid(), conn.getPeerEuid());
+    EXPECT_TRUE(conn.hasProperty("secureTransport"));
+    EXPECT_EQ("[unix:" + srv.path + "]", std::string(conn.getPeerName()));
     conn.getOutStream().writeString("/tmp/jex-42.ini12345", -1);
     conn.getOutStream().flush();
   }
@@ -100,8 +99,6 @@ TEST(UnixIo, AdoptedDescriptorNames)
     os::UnixIo conn(srv.path.c_str(), srv.l.accept(), 0);
     EXPECT_EQ("<unix-server-" + srv.path + uidPart + ">",
               std::string(conn.getName()));
-    // The accepting end's peer has no address.
-    EXPECT_STREQ("", conn.getPeerName());
   }
   EXPECT_EQ(before, openDescriptorCount()) << "adopted descriptor not closed";
 

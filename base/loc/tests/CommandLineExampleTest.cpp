@@ -71,18 +71,14 @@ TEST(CommandLineExample, ParseHelpAndReject)
                                            [&](int mode) { helpMode = mode; });
   EXPECT_EQ(1, helpMode);
 
+  // Help in the user's language around the parameters' own texts.
   loc::Localize::setLanguage("de_DE");
-  std::string basic = Configuration::global().helpText(false);
   std::string all = Configuration::global().helpText(true);
-  EXPECT_NE(std::string::npos, basic.find("\nGlobale Parameter:\n"));
-  EXPECT_NE(std::string::npos, basic.find("\n  Locale - Zu verwendendes"));
-  EXPECT_NE(std::string::npos, basic.find("(Standard=)"));
-  EXPECT_EQ(std::string::npos, basic.find("ZlibLevel"));
+  EXPECT_NE(std::string::npos, all.find("\nGlobale Parameter:\n"));
   EXPECT_NE(std::string::npos,
             all.find("ZlibLevel   - Zlib compression level (-1=auto, "
                      "0=lowest) (Standard=-1)"));
   EXPECT_NE(std::string::npos, all.find("\nProtokollziele:\n  collect\n"));
-  EXPECT_NE(std::string::npos, all.find("\n  Example\n"));
 
   const char* bad[] = {"-ZlibLevel=2", "oops"};
   try {

@@ -1,5 +1,5 @@
 // The registry: lookup, typed access by name, command-line forms, help
-// output and value listing.
+// output.
 #include <plat/BinaryParameter.h>
 #include <plat/ConfigParameter.h>
 #include <plat/Configuration.h>
@@ -41,7 +41,6 @@ protected:
     try {
       conf.parseCommandLine((int)args.size(), args.data(), help);
     } catch (const BadCmdLineArg& e) {
-      EXPECT_STREQ("BadCmdLineArg", e.typeName());
       return e.message();
     }
     return "";
@@ -58,31 +57,23 @@ protected:
 
 } // namespace
 
-TEST_F(ConfigurationTest, FindIsCaseInsensitiveAndSearchesChildren)
+TEST_F(ConfigurationTest, LookupAndTypedAccessByName)
 {
-  EXPECT_EQ(&zlib, conf.find("zlibLEVEL"));
-  EXPECT_EQ(nullptr, conf.find("Zlib"));
   Configuration child("Child");
   IntParameter inner("Inner", "desc", 3, false, &child);
-  EXPECT_EQ(nullptr, conf.find("inner"));
   conf.addChild(&child);
   EXPECT_EQ(&inner, conf.find("inner"));
   EXPECT_EQ(nullptr, conf.find("inner", false));
-  EXPECT_EQ(3, conf.getInt("Inner"));
+  EXPECT_EQ(nullptr, conf.find("Zlib"));
   conf.removeChild(&child);
-}
 
-TEST_F(ConfigurationTest, TypedAccessByName)
-{
-  EXPECT_FALSE(conf.getBool("miniupdates"));
   EXPECT_TRUE(conf.set("MiniUpdates", "on"));
   EXPECT_TRUE(conf.getBool("miniupdates"));
-  EXPECT_EQ(PriorityPreference, mini.priority());
   EXPECT_EQ(1, conf.getS64("Big"));
+  EXPECT_STREQ("", conf.getString("Name").c_str());
   MBuf<unsigned char> out;
   conf.getBinary("Key", out);
   EXPECT_EQ(0u, out.size());
-
   try {
     conf.getInt("Missing");
     FAIL();
@@ -92,65 +83,47 @@ TEST_F(ConfigurationTest, TypedAccessByName)
     EXPECT_STREQ("Parameter Missing not found", e.message());
   }
   EXPECT_THROW(conf.getInt("MiniUpdates"), AssertionFail);
-  EXPECT_THROW(conf.getBool("Name"), AssertionFail);
   EXPECT_FALSE(conf.set("Missing", "1"));
 }
 
-TEST_F(ConfigurationTest, CommandLineForms)
+TEST_F(ConfigurationTest, CommandLine)
 {
-  EXPECT_EQ("", parse({"-MINIUPDATES"}));
+  EXPECT_EQ("", parse({"-MINIUPDATES", "--ZlibLevel=4", "-Name", "x y",
+                       "Big=0100000000000000", "--ZlibLevel", "7"}));
   EXPECT_TRUE(mini);
-  EXPECT_EQ(PriorityPreference, mini.priority());
-
-  for (std::vector<const char*> args : {std::vector<const char*>{"ZlibLevel=3"},
-                                        {"--ZlibLevel=4"},
-                                        {"-zliblevel=5"},
-                                        {"-ZlibLevel", "6"},
-                                        {"--ZlibLevel", "7"}}) {
-    EXPECT_EQ("", parse(args));
-  }
   EXPECT_EQ(7, zlib.getValue());
-  EXPECT_EQ("",
-            parse({"-MiniUpdates=0", "-Name", "x y", "Big=0100000000000000"}));
-  EXPECT_FALSE(mini);
   EXPECT_STREQ("x y", name.getValue().c_str());
   EXPECT_EQ(1, big.getValue());
-  // A bool with a following argument takes the null form and leaves the
-  // next argument alone.
-  EXPECT_EQ("Bad argument 'off'.", parse({"-MiniUpdates", "off"}));
+
+  // A bool followed by an argument takes the null form and leaves the
+  // next argument alone; parsing stops at the first bad argument.
+  struct {
+    std::vector<const char*> args;
+    const char* message;
+  } bad[] = {
+      {{"-MiniUpdates=0", "-MiniUpdates", "off"}, "Bad argument 'off'."},
+      {{"stray", "-Name=z"}, "Bad argument 'stray'."},
+      {{"ZlibLevel=10"}, "Bad argument 'ZlibLevel=10'."},
+      {{"-ZlibLevel", "-1x"}, "Bad argument '-ZlibLevel'."},
+      {{"-ZlibLevel"}, "Bad argument '-ZlibLevel'."},
+      {{"-=3"}, "Bad argument '-=3'."},
+      {{"-help"}, "Bad argument '-help'."}, // no help handler
+  };
+  for (auto& c : bad)
+    EXPECT_EQ(c.message, parse(c.args)) << c.args[0];
   EXPECT_TRUE(mini);
-}
+  EXPECT_STREQ("x y", name.getValue().c_str());
 
-TEST_F(ConfigurationTest, BadArguments)
-{
-  EXPECT_EQ("Bad argument 'stray'.",
-            parse({"-ZlibLevel=2", "stray", "-Name=z"}));
-  EXPECT_EQ(2, zlib.getValue());
-  EXPECT_STREQ("", name.getValue().c_str()); // parsing stopped
-  EXPECT_EQ("Bad argument 'ZlibLevel=10'.", parse({"ZlibLevel=10"}));
-  EXPECT_EQ("Bad argument '-ZlibLevel'.", parse({"-ZlibLevel", "-1x"}));
-  EXPECT_EQ("Bad argument '-ZlibLevel'.", parse({"-ZlibLevel"}));
-  EXPECT_EQ("Bad argument '-=3'.", parse({"-=3"}));
-  auto help = [](int) {};
-  EXPECT_EQ("Bad argument 'stray'.  Run with -help for usage.",
-            parse({"stray"}, help));
-}
-
-TEST_F(ConfigurationTest, HelpArgumentsCallHandler)
-{
   std::vector<int> modes;
   auto help = [&](int mode) { modes.push_back(mode); };
   for (std::vector<const char*> args :
        {std::vector<const char*>{"-help", "all"},
-        {"-h"},
         {"--HELP", "xml"},
-        {"/?", "other", "stray"},
-        {"ZlibLevel=1", "-help"}})
+        {"/?", "other", "stray"}})
     EXPECT_EQ("", parse(args, help));
-  EXPECT_EQ((std::vector<int>{1, 0, 2, 0, 0}), modes);
-  EXPECT_EQ(1, zlib.getValue());
-  // Without a handler the help forms are bad arguments.
-  EXPECT_EQ("Bad argument '-help'.", parse({"-help"}));
+  EXPECT_EQ((std::vector<int>{1, 2, 0}), modes);
+  EXPECT_EQ("Bad argument 'stray'.  Run with -help for usage.",
+            parse({"stray"}, help));
 }
 
 TEST_F(ConfigurationTest, HelpOutputShape)
@@ -161,69 +134,35 @@ TEST_F(ConfigurationTest, HelpOutputShape)
   EXPECT_EQ(0u, basic.find("Parameters can be turned on with -<param> or off "
                            "with\n-<param>=0\n"));
   EXPECT_NE(std::string::npos, basic.find("\nTest Parameters:\n"));
-  EXPECT_NE(std::string::npos,
-            basic.find("  Big  - A big number "
-                       "(default=int64:0000000000000001)\n"));
   EXPECT_NE(std::string::npos, basic.find("  Name - A name (default=)\n"));
   EXPECT_EQ(std::string::npos, basic.find("ZlibLevel")); // advanced
   EXPECT_EQ(std::string::npos, basic.find("Key"));       // binary
   EXPECT_EQ(std::string::npos, all.find("_Hidden"));
-  EXPECT_NE(std::string::npos,
-            all.find("  Key         - A key (default=<binary>)\n"));
   // Sorted case-insensitively, padded to the longest name, wrapped under
   // the description.
   EXPECT_NE(
       std::string::npos,
-      all.find("  MiniUpdates - Send only small updates to avoid problems on\n"
+      all.find("  Key         - A key (default=<binary>)\n"
+               "  MiniUpdates - Send only small updates to avoid problems on\n"
                "                slow links (default=0)\n"
                "  Name        - A name"));
-  EXPECT_LT(all.find("  Big "), all.find("  Key "));
   EXPECT_NE(std::string::npos, all.find("\nLog names:\n"));
-  EXPECT_NE(std::string::npos, all.find("\n  ConfigParameter\n"));
   EXPECT_NE(std::string::npos, all.find("\nLog destinations:\n"));
-
-  std::string noDefaults = conf.helpText(false, false, 60);
-  EXPECT_NE(std::string::npos, noDefaults.find("  Name - A name\n"));
+  EXPECT_NE(std::string::npos,
+            conf.helpText(false, false, 60).find("  Name - A name\n"));
 }
 
-TEST_F(ConfigurationTest, ListValuesLogsPriorityLabels)
-{
-  zlib.setFromInt(4, PriorityPreference);
-  mini.setFromInt(1, 40);
-  mini.setFromInt(0, PriorityPreference);
-  LogCapture cap("confcap", "Configuration:confcap:100");
-  conf.listValues();
-  EXPECT_EQ(cap.lines(), (std::vector<std::string>{
-                             "100 _Hidden=0 (Default)",
-                             "100 Key=<binary> (Default)",
-                             "100 Big=int64:0000000000000001 (Default)",
-                             "100 Name= (Default)",
-                             "30 ZlibLevel=4 (Preference)",
-                             "30 MiniUpdates=1 (Policy overriding preference)",
-                         }));
-}
-
-TEST_F(ConfigurationTest, AliasSetsEveryNamedParameter)
+TEST_F(ConfigurationTest, AliasAndValueListing)
 {
   ParameterAlias fast("Fast", "MiniUpdates,ZlibLevel", &conf);
   EXPECT_TRUE(conf.set("fast", "1"));
-  EXPECT_TRUE(mini);
   EXPECT_EQ(1, zlib.getValue());
   EXPECT_FALSE(conf.set("fast", "yes")); // ZlibLevel refuses it
-}
-
-TEST(GlobalConfiguration, DeclaresLogAndBadUtf8Assert)
-{
-  Configuration& g = Configuration::global();
-  ConfigParameter* log = g.find("log");
-  ASSERT_NE(nullptr, log);
-  EXPECT_STREQ("Record events in the format <log>:<target>:<level>[,...].",
-               log->description());
-  ConfigParameter* bad = g.find("_BadUtf8Assert");
-  ASSERT_NE(nullptr, bad);
-  std::string help = g.helpText(true);
-  EXPECT_EQ(std::string::npos, help.find("_BadUtf8Assert"));
-  EXPECT_NE(std::string::npos, help.find("\nGlobal parameters:\n"));
+  mini.setFromInt(0, 40);
+  LogCapture cap("confcap", "Configuration:confcap:100");
+  conf.listValues();
+  EXPECT_EQ(cap.lines().back(),
+            "30 MiniUpdates=0 (Policy overriding preference)");
 }
 
 TEST(GlobalConfiguration, BadUtf8AssertMakesBadUtf8Fatal)

@@ -36,48 +36,35 @@ bool loaded(const std::string& path)
 
 } // namespace
 
-TEST(DynamicFn, PlainAndVersionedNames)
-{
-  EXPECT_EQ(boundValue(DynamicFn("jexdynA", "dynfnValue")), 1);
-  // Versions are tried in the order given.
-  EXPECT_EQ(boundValue(DynamicFn("jexdynB[3,4]", "dynfnValue")), 3);
-  EXPECT_EQ(boundValue(DynamicFn("jexdynB[5,4,3]", "dynfnValue")), 4);
-  // A name with versions never tries the unversioned file, and a plain
-  // name never tries a versioned one.
-  EXPECT_EQ(boundValue(DynamicFn("jexdynA[1]", "dynfnValue")), 0);
-  EXPECT_EQ(boundValue(DynamicFn("jexdynB", "dynfnValue")), 0);
-}
-
-TEST(DynamicFn, EntriesAreTriedInOrder)
-{
-  EXPECT_EQ(boundValue(DynamicFn("jexdynMissing,jexdynB[3,4]", "dynfnValue")),
-            3);
-  // Text between "]" and "," is ignored.
-  EXPECT_EQ(boundValue(DynamicFn("jexdynB[5]junk,jexdynA", "dynfnValue")), 1);
-  // A library lacking the symbol is passed over.
-  EXPECT_EQ(boundValue(DynamicFn("jexdynNoSym,jexdynB[4]", "dynfnValue")), 4);
-  EXPECT_EQ(boundValue(DynamicFn("jexdynMissing", "dynfnValue")), 0);
-  EXPECT_EQ(boundValue(DynamicFn("", "dynfnValue")), 0);
-}
-
-TEST(DynamicFn, FunctionNamesAreTriedInOrder)
-{
-  DynamicFn fn("jexdynNoSym", "missing,dynfnOther,dynfnValue");
-  ValueFn f = fn.as<ValueFn>();
-  ASSERT_TRUE(f);
-  EXPECT_EQ(f(), -1);
-}
-
-TEST(DynamicFn, PathsAndExactFiles)
+TEST(DynamicFn, LibraryListsAndFunctionNames)
 {
   std::string b3 = dir("libjexdynB.so.3");
-  EXPECT_EQ(boundValue(DynamicFn(b3.c_str(), "dynfnValue")), 3);
-  EXPECT_EQ(boundValue(DynamicFn(b3.c_str(), "dynfnValue", true)), 3);
-  // With the exact-file flag "[" is an ordinary character.
-  EXPECT_EQ(boundValue(DynamicFn("jexdynB[3]", "dynfnValue", true)), 0);
-  EXPECT_EQ(boundValue(DynamicFn("libjexdynA.so", "dynfnValue", true)), 1);
-  std::string list = "libjexdynMissing.so," + dir("libjexdynB.so.4");
-  EXPECT_EQ(boundValue(DynamicFn(list.c_str(), "dynfnValue", true)), 4);
+  std::string pathList = "libjexdynMissing.so," + dir("libjexdynB.so.4");
+  struct {
+    const char* libs;
+    bool exact;
+    int value;
+  } cases[] = {
+      // Versions are tried in the order given, and only they.
+      {"jexdynB[5,4,3]", false, 4},
+      {"jexdynA[1]", false, 0},
+      {"jexdynB", false, 0},
+      // Entries in order; text between "]" and "," is ignored; a library
+      // lacking the symbol is passed over.
+      {"jexdynMissing,jexdynB[5]junk,jexdynA", false, 1},
+      {"jexdynNoSym,jexdynB[4]", false, 4},
+      {"", false, 0},
+      {b3.c_str(), false, 3},
+      // With the exact-file flag "[" is an ordinary character.
+      {"jexdynB[3]", true, 0},
+      {pathList.c_str(), true, 4},
+  };
+  for (auto& c : cases)
+    EXPECT_EQ(boundValue(DynamicFn(c.libs, "dynfnValue", c.exact)), c.value)
+        << c.libs;
+  // Function names too are tried in order.
+  DynamicFn other("jexdynNoSym", "missing,dynfnOther,dynfnValue");
+  EXPECT_EQ(boundValue(other), -1);
 }
 
 TEST(DynamicFn, EachObjectHoldsItsOwnReference)

@@ -104,16 +104,13 @@ TEST_F(FileTest, ModesAndFlags)
   EXPECT_EQ(readAll(p), "Xbcdef");
   {
     FilePtr f(p.c_str(), FilePtr::ReadWrite, FilePtr::Truncate);
+    EXPECT_TRUE(fcntl(fileno(f.get()), F_GETFD) & FD_CLOEXEC);
+    int fd = fileOpenFd(p.c_str(), O_RDONLY, 0);
+    EXPECT_TRUE(fcntl(fd, F_GETFD) & FD_CLOEXEC);
+    close(fd);
   }
   EXPECT_EQ(readAll(p), "");
 
-  std::string q = dir / "g";
-  EXPECT_THROW(FilePtr(q.c_str(), FilePtr::ReadWrite), SystemException);
-  {
-    UmaskGuard mask(0);
-    FilePtr f(q.c_str(), FilePtr::ReadWrite, FilePtr::Create);
-  }
-  EXPECT_EQ(modeOf(q), 0664u);
   std::string r = dir / "h";
   {
     UmaskGuard mask(0);
@@ -122,33 +119,21 @@ TEST_F(FileTest, ModesAndFlags)
   EXPECT_EQ(modeOf(r), 0600u);
 }
 
-TEST_F(FileTest, OpenFailures)
+TEST_F(FileTest, OpenFailuresAndStandardStreams)
 {
   std::string p = dir / "missing";
   EXPECT_TRUE(
       startsWith(sysError([&] { FilePtr(p.c_str(), FilePtr::Read); }, ENOENT),
                  "Error opening \"" + p + "\": "));
-  FilePtr f(p.c_str(), FilePtr::Read, FilePtr::NoThrow);
-  EXPECT_FALSE(f);
-}
+  EXPECT_FALSE(FilePtr(p.c_str(), FilePtr::Read, FilePtr::NoThrow));
 
-TEST_F(FileTest, DashMeansStandardStreams)
-{
+  // "-" is standard input or output, never closed.
   {
     FilePtr f("-", FilePtr::Write);
     EXPECT_EQ(f.get(), stdout);
-    EXPECT_FALSE(f.owns());
   }
-  // Still open after the handle went away.
   EXPECT_NE(fcntl(fileno(stdout), F_GETFD), -1);
-  FilePtr in("-", FilePtr::Read);
-  EXPECT_EQ(in.get(), stdin);
-  EXPECT_THROW(
-      try { FilePtr("-", FilePtr::ReadWrite); } catch (const Exception& e) {
-        EXPECT_STREQ(e.message(), "Invalid mode for stdin/stdout");
-        throw;
-      },
-      Exception);
+  EXPECT_THROW(FilePtr("-", FilePtr::ReadWrite), Exception);
 }
 
 TEST_F(FileTest, ResetClosesOwnedAndReportsCloseFailure)
@@ -168,30 +153,17 @@ TEST_F(FileTest, ResetClosesOwnedAndReportsCloseFailure)
   EXPECT_EQ(f.get(), stdout); // taken despite the failure
 }
 
-TEST_F(FileTest, DestructorLogsCloseFailure)
+TEST_F(FileTest, DestructorLogsCloseFailureWhenAsked)
 {
   touch();
   LogCapture cap("filecap", "FilePtr:filecap:0");
   for (bool logIt : {true, false}) {
     FILE* broken = fopen(p.c_str(), "r");
-    ASSERT_TRUE(broken);
     close(fileno(broken));
     FilePtr f(broken, true, logIt);
   }
-  std::vector<std::string> lines = cap.lines();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].rfind("0 fclose: ", 0), 0u) << lines[0];
-}
-
-TEST_F(FileTest, DescriptorsAreCloseOnExec)
-{
-  FilePtr f(p.c_str(), FilePtr::Write);
-  int fd1 = fileno(f.get());
-  int fd2 = fileOpenFd(p.c_str(), O_RDONLY, 0);
-  ASSERT_GE(fd2, 0);
-  EXPECT_TRUE(fcntl(fd1, F_GETFD) & FD_CLOEXEC);
-  EXPECT_TRUE(fcntl(fd2, F_GETFD) & FD_CLOEXEC);
-  close(fd2);
+  ASSERT_EQ(cap.lines().size(), 1u);
+  EXPECT_TRUE(startsWith(cap.lines()[0], "0 fclose: "));
 }
 
 TEST_F(FileTest, MkDir)
@@ -204,9 +176,6 @@ TEST_F(FileTest, MkDir)
   EXPECT_EQ(modeOf(d), 0755u);
   EXPECT_FALSE(mkDir(d.c_str(), true, true));
   EXPECT_EQ(modeOf(d), 0700u);
-  std::string p = dir / "e";
-  EXPECT_TRUE(mkDir(p.c_str(), true));
-  EXPECT_EQ(modeOf(p), 0700u);
 
   std::string bad = dir / "missing/x";
   EXPECT_TRUE(startsWith(sysError([&] { mkDir(bad.c_str(), true); }, ENOENT),
@@ -229,8 +198,6 @@ TEST_F(FileTest, MakePrivate)
   EXPECT_TRUE(
       startsWith(sysError([&] { fileMakePrivate(-1, missing.c_str()); }),
                  "fileMakePrivate/stat(" + missing + "): "));
-  EXPECT_TRUE(startsWith(sysError([] { fileMakePrivate(1000000, nullptr); }),
-                         "fileMakePrivate/fstat: "));
 }
 
 TEST_F(FileTest, MakePrivateTakesOwnership)

@@ -26,7 +26,6 @@ TEST(PixelFormat, Validity)
   EXPECT_TRUE(
       PixelFormat(24, 24, false, true, 255, 255, 255, 0, 8, 16).isValid());
   EXPECT_FALSE(PixelFormat(12, 12, false, true, 15, 15, 15, 0, 4, 8).isValid());
-  EXPECT_FALSE(PixelFormat(8, 0, false, true, 7, 7, 3, 0, 3, 6).isValid());
   EXPECT_FALSE(PixelFormat(16, 9, false, false, 0, 0, 0, 0, 0, 0).isValid());
   EXPECT_FALSE(PixelFormat(8, 8, false, true, 7, 7, 7, 0, 3, 6).isValid());
   // Set bits are counted, not the top bit: a sparse max squeezes through.
@@ -46,9 +45,6 @@ TEST(PixelFormat, EqualityIgnoresByteOrderOnlyAt8bpp)
   m.redMax = 99;
   m.blueShift = 3;
   EXPECT_EQ(m, PixelFormat::colourMap8());
-  PixelFormat withAlpha = PixelFormat::rgb888();
-  withAlpha.alphaMax = 255;
-  EXPECT_NE(withAlpha, PixelFormat::rgb888());
 }
 
 TEST(PixelFormat, MakeNativeEndian)
@@ -61,10 +57,6 @@ TEST(PixelFormat, MakeNativeEndian)
   EXPECT_EQ(be.redShift, 8);
   EXPECT_EQ(be.greenShift, 16);
   EXPECT_EQ(be.blueShift, 24);
-
-  PixelFormat be24(24, 24, true, true, 255, 255, 255, 16, 8, 0);
-  ASSERT_TRUE(be24.makeNativeEndian());
-  EXPECT_EQ(be24, PixelFormat(24, 24, false, true, 255, 255, 255, 0, 8, 16));
 
   PixelFormat beAlpha(32, 32, true, true, 255, 255, 255, 16, 8, 0, 255, 24);
   ASSERT_TRUE(beAlpha.makeNativeEndian());
@@ -95,56 +87,24 @@ TEST(PixelFormat, WireFormRoundTripAndAlphaRule)
   d24[2] = 7; // any non-zero byte means true
   PixelFormat pf = viaWire(d24);
   EXPECT_EQ(pf.alphaMax, 0);
-  EXPECT_EQ(pf.alphaShift, 0);
   EXPECT_TRUE(pf.bigEndian);
-  EXPECT_EQ(pf.redShift, 16);
 }
 
-TEST(PixelFormat, ParseNames)
-{
-  PixelFormat pf;
-  const struct {
-    const char* name;
-    PixelFormat expect;
-  } good[] = {{"rgb565", PixelFormat::rgb565()},
-              {"BGR233", PixelFormat()},
-              {"RGB888", PixelFormat::rgb888()},
-              {"pal8", PixelFormat::colourMap8()},
-              {"rgb555", PixelFormat::rgb555()}};
-  for (const auto& g : good) {
-    ASSERT_TRUE(pf.parse(g.name)) << g.name;
-    EXPECT_EQ(pf, g.expect) << g.name;
-  }
-
-  const PixelFormat keep = PixelFormat::rgb565();
-  pf = keep;
-  for (const char* bad : {"rgb0a5", "rgb56", "rgb5650", "xyz565", "rgb505"}) {
-    EXPECT_FALSE(pf.parse(bad)) << bad;
-    EXPECT_EQ(pf, keep) << bad;
-  }
-  EXPECT_FALSE(pf.parse("pal9"));
-  EXPECT_FALSE(pf.parse("pal"));
-  EXPECT_FALSE(pf.trueColour); // set by the prefix test before failing
-  EXPECT_EQ(pf.bpp, 16);
-}
-
-TEST(PixelFormat, Print)
+// Names are parsed back only from developer-written settings; print() is
+// what logs show, so one case per naming rule.
+TEST(PixelFormat, NamesPrintedAndParsed)
 {
   const struct {
     PixelFormat pf;
     const char* text;
   } cases[] = {
       {PixelFormat::rgb888(), "depth 24 (32 bpp) little-endian rgb888"},
-      {PixelFormat::rgb565(), "depth 16 (16 bpp) little-endian rgb565"},
       {PixelFormat::colourMap8(), "depth 8 (8 bpp) colour-map"},
       {PixelFormat(), "depth 8 (8 bpp) bgr233"},
-      {PixelFormat::argb8888(), "depth 32 (32 bpp) little-endian argb8888"},
-      {PixelFormat::nativeAbgr8888(),
-       "depth 32 (32 bpp) little-endian abgr8888"},
-      {PixelFormat(32, 32, true, true, 255, 255, 255, 24, 16, 8, 255, 0),
-       "depth 32 (32 bpp) big-endian rgba8888"},
       {PixelFormat(16, 16, false, true, 15, 15, 15, 4, 8, 12, 15, 0),
        "depth 16 (16 bpp) little-endian bgra4444"},
+      {PixelFormat(32, 32, true, true, 255, 255, 255, 24, 16, 8, 255, 0),
+       "depth 32 (32 bpp) big-endian rgba8888"},
       // A gap between channels: no short name fits.
       {PixelFormat(32, 24, false, true, 255, 255, 255, 24, 8, 0, 0, 0),
        "depth 24 (32 bpp) little-endian rgb max 255,255,255 shift 24,8,0"},
@@ -156,4 +116,12 @@ TEST(PixelFormat, Print)
     c.pf.print(buf);
     EXPECT_STREQ(buf, c.text);
   }
+  PixelFormat pf;
+  ASSERT_TRUE(pf.parse("RGB565"));
+  EXPECT_EQ(pf, PixelFormat::rgb565());
+  ASSERT_TRUE(pf.parse("pal8"));
+  EXPECT_EQ(pf, PixelFormat::colourMap8());
+  for (const char* bad :
+       {"rgb0a5", "rgb56", "rgb5650", "xyz565", "rgb505", "pal9", "pal"})
+    EXPECT_FALSE(pf.parse(bad)) << bad;
 }

@@ -1,6 +1,8 @@
 // Pages, compression and decoding helpers shared by the rfbenc tests.
 #pragma once
 
+#include "../../../base/rdr/tests/TestStreams.h"
+
 #include <rfb/FullFramePixelBuffer.h>
 #include <rfb/ManagedPixelBuffer.h>
 #include <rfbdec/ZRLEDecoder.h>
@@ -16,6 +18,7 @@
 namespace testpages {
 
 using Bytes = std::vector<uint8_t>;
+using rdrtest::inflateAll;
 
 // A page of w x h pixels in pf whose pixel (x, y) is f(x, y).
 inline std::unique_ptr<rfb::ManagedPixelBuffer>
@@ -54,29 +57,6 @@ inline Bytes deflateSync(const Bytes& in)
   EXPECT_EQ(deflate(&zs, Z_SYNC_FLUSH), Z_OK);
   out.resize(out.size() - zs.avail_out);
   deflateEnd(&zs);
-  return out;
-}
-
-// Inflates a zlib stream that ends at a sync-flush point.
-inline Bytes inflateAll(const uint8_t* data, size_t len)
-{
-  z_stream zs;
-  memset(&zs, 0, sizeof(zs));
-  EXPECT_EQ(inflateInit(&zs), Z_OK);
-  Bytes out;
-  uint8_t buf[65536];
-  zs.next_in = const_cast<Bytef*>(data);
-  zs.avail_in = uInt(len);
-  while (zs.avail_in) {
-    zs.next_out = buf;
-    zs.avail_out = sizeof(buf);
-    int rc = inflate(&zs, Z_SYNC_FLUSH);
-    EXPECT_TRUE(rc == Z_OK || rc == Z_BUF_ERROR) << rc;
-    out.insert(out.end(), buf, buf + (sizeof(buf) - zs.avail_out));
-    if (rc != Z_OK)
-      break;
-  }
-  inflateEnd(&zs);
   return out;
 }
 
