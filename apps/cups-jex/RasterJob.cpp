@@ -33,7 +33,7 @@ void convertRasterJob(int fd, const char* inputName, JobFileSet& files,
     rfb::TransPixelBuffer native;
     native.setPF(rfb::PixelFormat::nativeRgb888());
     native.setPixelBuffer(&page);
-    rfb::encodePage(file, native);
+    rfb::encodePage(file, native, rfb::encoderThreads);
     file.finish();
 
     pages.push_back(file.path());

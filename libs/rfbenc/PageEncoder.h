@@ -9,6 +9,8 @@
 //     block, no checksum, no length prefix.
 #pragma once
 
+#include <plat/ConfigParameter.h>
+
 namespace rdr {
 class OutStream;
 }
@@ -28,5 +30,17 @@ class PixelBuffer;
 // plat::Exception when zlib cannot be initialised. Blocks as the stream
 // does.
 void encodePage(rdr::OutStream& file, PixelBuffer& page);
+
+// The same with `threads` threads in all, the caller's included. With 1
+// this is encodePage above, byte for byte. With more, the caller's thread
+// reads and tile-encodes the page while threads - 1 workers deflate it in
+// chunks and write it to `file`, which they own until this returns; the
+// data decodes to the same tiles, its compressed bytes differ. Failures of
+// any thread are thrown here after every worker has stopped.
+void encodePage(rdr::OutStream& file, PixelBuffer& page, int threads);
+
+// "EncoderThreads": the threads encodePage is given for a printed page; by
+// default the number of online cores, at most 4.
+extern plat::IntParameter encoderThreads;
 
 } // namespace rfb
