@@ -29,8 +29,8 @@ PACKAGES=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev
           clang-format)
 # The tests against a private CUPS scheduler: the daemon, its clients, the
 # filters that render PDF and PostScript, and the tools the tests use
-# (pdfinfo, pgrep, useradd).
-PACKAGES+=(cups-daemon cups-client cups-filters ghostscript poppler-utils
+# (cupsfilter, pdfinfo, pgrep, useradd).
+PACKAGES+=(cups cups-daemon cups-client cups-filters ghostscript poppler-utils
            procps passwd)
 # The armhf suite: cross compiler, user-mode emulator, and what
 # scripts/armhf-sysroot.sh uses to fetch the target's packages.
