@@ -398,7 +398,8 @@ TEST_F(Job, AttacksRefusalsAndSettings)
                 "(2)");
 }
 
-// A full disk: a small /tmp in a private mount namespace.
+// A full disk: a small file system over the private directory, in a
+// private mount namespace (only there: the build may itself be under /tmp).
 TEST_F(Job, FullDiskFailsAndLeavesNothing)
 {
   std::string cmd;
@@ -406,8 +407,8 @@ TEST_F(Job, FullDiskFailsAndLeavesNothing)
     cmd += "'" + w + "' ";
   ProcessResult r =
       run({"unshare", "-m", "sh", "-c",
-           "mount -t tmpfs -o size=64k tmpfs /tmp && mkdir -m 700 " + dir +
-               " && chown " + a().uid + " " + dir + " || exit 99; " + cmd +
+           "mkdir -p " + dir + " && mount -t tmpfs -o size=64k,mode=0700,uid=" +
+               a().uid + " tmpfs " + dir + " || exit 99; " + cmd +
                "; s=$?; ls -A " + dir + "; exit $s"},
           std::string(200000, 'x'));
   if (r.status == 99)
