@@ -5,14 +5,12 @@
 #include "Agent.h"
 #include "AgentParams.h"
 #include "LogServer.h"
+#include "ProgramSetup.h"
 #include "StopSignals.h"
 
 #include <io/FdLoop.h>
 #include <io/Kicker.h>
 #include <loc/Localize.h>
-#include <plat/ConfigFile.h>
-#include <plat/Configuration.h>
-#include <plat/LogDestStderr.h>
 #include <plat/LogSrc.h>
 
 #include <csignal>
@@ -43,18 +41,8 @@ int fail(const char* text)
 
 int main(int argc, char** argv)
 {
-  loc::Localize::install();
-  plat::LogDestStderr::instance();
-  plat::Configuration& conf = plat::Configuration::global();
-  // Below agent.conf (5) and the command line (10).
-  conf.set("Log", "*:stderr:30", 1);
   try {
-    plat::applyConfigFile(configPath().c_str(), getuid(), 5, conf);
-    conf.parseCommandLine(argc - 1, argv + 1, [&](int mode) {
-      printf("%s [<param>=<value> ...]\n", argv[0]);
-      conf.printHelp(mode == 1, stdout);
-      exit(0);
-    });
+    agent::setUpProgram(argc, argv, "*:stderr:30", configPath().c_str());
   } catch (const plat::Exception& e) {
     return fail(e.message());
   }

@@ -3,6 +3,7 @@
 // Settings: jex-log --help.
 
 #include "LogServer.h"
+#include "ProgramSetup.h"
 #include "SpoolDir.h"
 #include "StopSignals.h"
 
@@ -12,15 +13,12 @@
 #include <io/MsgIpc.h>
 #include <io/UnixIo.h>
 #include <loc/Localize.h>
-#include <plat/Configuration.h>
 #include <plat/DString.h>
-#include <plat/LogDestStderr.h>
 #include <plat/LogSrc.h>
 #include <plat/StringParameter.h>
 #include <rdr/InStream.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -82,16 +80,8 @@ int fail(const plat::String& text)
 
 int main(int argc, char** argv)
 {
-  loc::Localize::install();
-  plat::LogDestStderr::instance();
-  plat::Configuration& conf = plat::Configuration::global();
-  conf.set("Log", "*:stderr:0", 1);
   try {
-    conf.parseCommandLine(argc - 1, argv + 1, [&](int mode) {
-      printf("%s [<param>=<value> ...]\n", argv[0]);
-      conf.printHelp(mode == 1, stdout);
-      exit(0);
-    });
+    agent::setUpProgram(argc, argv, "*:stderr:0", nullptr);
   } catch (const plat::Exception& e) {
     return fail(e.message());
   }
@@ -117,8 +107,13 @@ int main(int argc, char** argv)
     Follower follower(levelParam);
     ipc.setReader("logMsg", &follower);
     ipc.setReader(agent::LogServer::RefusedMsg, &follower);
-    ipc.writeMsg("setLogLevel").writeS32(levelParam);
-    ipc.endMsg();
+    try {
+      ipc.writeMsg("setLogLevel").writeS32(levelParam);
+      ipc.endMsg();
+    } catch (const plat::Exception&) {
+      // An agent that refuses us may have closed already; what it said
+      // before is still there to be read.
+    }
     while (!agent::StopSignals::stopRequested() && !follower.closed)
       loop.waitAndProcess();
     if (follower.refused)

@@ -458,7 +458,8 @@ TEST_F(AgentTest, LogFollowerSeesJobsAndIsAlone)
   AgentProc second(a, home, args, tmp.file("second"), JEX_LOG);
   EXPECT_EQ(second.stop(0), 1);
   EXPECT_NE(second.log().find("Another jex-log already shows"),
-            std::string::npos);
+            std::string::npos)
+      << second.log();
   chmod(spool.c_str(), 0711);
   chmod(ctl.c_str(), 0777);
   EXPECT_EQ(sendAs(b, ctl, ""), 0);
