@@ -19,6 +19,7 @@
 #include <rdr/InStream.h>
 
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -49,7 +50,7 @@ public:
 private:
   bool readMsg(const char* name, rdr::InStream& in, io::MsgIpc& ipc) override
   {
-    if (name == std::string(agent::LogServer::RefusedMsg)) {
+    if (strcmp(name, agent::LogServer::RefusedMsg) == 0) {
       refused = true;
       ipc.drop();
       return true;

@@ -477,7 +477,15 @@ TEST_F(AgentTest, LogFollowerSeesJobsAndIsAlone)
 
   EXPECT_EQ(follower.stop(SIGINT), 0);
   EXPECT_TRUE(agent->waitFor("the follower left"));
+  // Nothing logged while nobody followed is kept for the next follower.
+  EXPECT_EQ(sendAs(a, spool + "/print.test", handOff(spoolJob("97", 1))), 0);
+  ASSERT_TRUE(waitForJobs(*agent, 2)) << agent->log();
+  AgentProc later(a, home, args, tmp.file("later"), JEX_LOG);
+  ASSERT_TRUE(later.waitFor("a follower reads the log")) << agent->log();
   EXPECT_EQ(agent->stop(), 0);
+  EXPECT_EQ(later.stop(0), 1);
+  EXPECT_EQ(later.log().find("97"), std::string::npos) << later.log();
+  EXPECT_NE(later.log().find("closed the connection"), std::string::npos);
   EXPECT_FALSE(exists(ctl));
 }
 
