@@ -1,6 +1,8 @@
 #include "Agent.h"
 
 #include "JobServer.h"
+#include "Listener.h"
+#include "LogServer.h"
 #include "SpoolJob.h"
 
 #include <loc/Localize.h>
@@ -40,6 +42,7 @@ bool endsWith(const std::string& s, const char* suffix)
 Agent::Agent(const Settings& settings)
     : settings_(settings), uid_(getuid()), spool_(settings.spoolDir, uid_),
       socketPath_(settings.spoolDir + "/print." + settings.name),
+      ctlPath_(socketPath_ + ".ctl"),
       delivery_(spool_, settings.outputDir, settings.onJob),
       queue_([this](SpoolJob& job) { delivery_.deliver(job); },
              [this](SpoolJob& job) {
@@ -65,18 +68,20 @@ bool Agent::start(io::FdManager& mgr)
   if (lock_.get() < 0)
     throw plat::SystemExceptionFmt("open(%s)", errno, lockName.c_str());
   if (flock(lock_.get(), LOCK_EX | LOCK_NB) != 0 ||
-      JobServer::answering(socketPath_))
+      Listener::answering(socketPath_) || Listener::answering(ctlPath_))
     return false;
   recover();
   server_.reset(new JobServer(
       socketPath_, uid_, settings_.clientTimeoutMs,
       [this](const std::string& path) { takeIn(path, false); }, mgr));
+  logServer_.reset(new LogServer(ctlPath_, uid_, mgr));
   return true;
 }
 
 void Agent::stopListening()
 {
   server_.reset();
+  logServer_.reset();
 }
 
 void Agent::drain()

@@ -1,5 +1,6 @@
 // agent::Agent: one session agent of the user running it. It owns the
-// private spool directory, the listening socket and the delivery of jobs:
+// private spool directory, the listening sockets (hand-offs on print.NAME,
+// log followers on print.NAME.ctl) and the delivery of jobs:
 // hand-offs are taken in on the event loop (cheap: open and check the
 // files), converted and written on the delivery thread.
 #pragma once
@@ -22,13 +23,14 @@ class FdManager;
 namespace agent {
 
 class JobServer;
+class LogServer;
 class SpoolJob;
 
 class Agent {
 public:
   struct Settings {
     std::string spoolDir; // /tmp/.jex-UID
-    std::string name;     // listens on spoolDir/print.<name>
+    std::string name;     // listens on spoolDir/print.<name>[.ctl]
     std::string outputDir;
     std::string onJob;
     int clientTimeoutMs = 10000;
@@ -37,12 +39,12 @@ public:
   // Opens (or creates) the spool directory. Throws UnsafeDir when it cannot
   // be trusted and the errors of SpoolDir and Delivery.
   explicit Agent(const Settings& settings);
-  // Stops listening, finishes the deliveries taken in, removes the socket.
+  // Stops listening, finishes the deliveries taken in, removes the sockets.
   ~Agent();
 
   // Claims the name: false when another agent of this name runs (holds its
-  // lock or answers on its socket). Otherwise queues the complete jobs left
-  // in the directory, removes spool files no complete job claims that are
+  // lock or answers on one of its sockets). Otherwise queues the complete jobs
+  // left in the directory, removes spool files no complete job claims that are
   // older than an hour, and listens on mgr.
   bool start(io::FdManager& mgr);
 
@@ -62,6 +64,7 @@ private:
   uid_t uid_;
   SpoolDir spool_;
   std::string socketPath_;
+  std::string ctlPath_;
   FdGuard lock_;
   Delivery delivery_;
   // Manifests taken in and not yet done, so that a job found at start and
@@ -70,6 +73,7 @@ private:
   std::set<std::string> taken_;
   DeliveryQueue queue_;
   std::unique_ptr<JobServer> server_;
+  std::unique_ptr<LogServer> logServer_;
 };
 
 } // namespace agent

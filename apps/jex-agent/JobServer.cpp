@@ -1,37 +1,18 @@
 #include "JobServer.h"
 
-#include <io/FdManager.h>
 #include <io/IoHandler.h>
 #include <io/UnixIo.h>
-#include <os/SocketUtil.h>
 #include <plat/DString.h>
 #include <plat/Exception.h>
 #include <plat/LogSrc.h>
 #include <plat/Timer.h>
 #include <rdr/Exception.h>
 
-#include <cerrno>
-#include <cstring>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 namespace agent {
 
 namespace {
 
 plat::StaticLogSrc vlog("JobServer");
-
-sockaddr_un socketAddress(const std::string& path)
-{
-  sockaddr_un addr;
-  memset(&addr, 0, sizeof(addr));
-  addr.sun_family = AF_UNIX;
-  if (path.size() >= sizeof(addr.sun_path))
-    throw plat::SystemException("UnixIo", ENAMETOOLONG);
-  memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  return addr;
-}
 
 } // namespace
 
@@ -105,78 +86,18 @@ private:
 
 JobServer::JobServer(const std::string& path, uid_t uid, int timeoutMs,
                      PathHandler onPath, io::FdManager& mgr)
-    : path_(path), uid_(uid), timeoutMs_(timeoutMs), onPath_(std::move(onPath)),
-      mgr_(&mgr), fd_(-1)
+    : timeoutMs_(timeoutMs), onPath_(std::move(onPath)),
+      listener_(
+          path, uid,
+          [this](os::UnixIo* io) { conns_.insert(new Connection(*this, io)); },
+          mgr, *vlog)
 {
-  sockaddr_un addr = socketAddress(path);
-  fd_ = os::createSocket(AF_UNIX, SOCK_STREAM, 0);
-  if (fd_ < 0)
-    throw plat::SystemException("socket", errno);
-  unlink(path.c_str());
-  if (bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 ||
-      listen(fd_, 64) != 0) {
-    int err = errno;
-    close(fd_);
-    throw plat::SystemExceptionFmt("bind(%s)", err, path.c_str());
-  }
-  os::setBlocking(fd_, false);
-  mgr_->registerHandler(this);
-  mgr_->setInterests(this, true, false);
 }
 
 JobServer::~JobServer()
 {
   for (Connection* c : std::set<Connection*>(conns_))
     delete c;
-  if (mgr_)
-    mgr_->unregisterHandler(this);
-  close(fd_);
-  unlink(path_.c_str());
-}
-
-bool JobServer::answering(const std::string& path)
-{
-  try {
-    int fd = os::unixConnect(path.c_str(), 0, false);
-    close(fd);
-    return true;
-  } catch (const plat::Exception&) {
-    return false;
-  }
-}
-
-void JobServer::readable()
-{
-  int fd = accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-  if (fd < 0) {
-    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-      vlog->error("accept: %s", strerror(errno));
-    return;
-  }
-  // select cannot wait on descriptors from 1024 on.
-  if (fd >= 1024) {
-    vlog->error("refused a connection: too many open");
-    close(fd);
-    return;
-  }
-  uid_t peer;
-  try {
-    peer = os::getPeerEuid(fd);
-  } catch (const plat::Exception& e) {
-    vlog->error("refused a connection: %s", e.message());
-    close(fd);
-    return;
-  }
-  if (peer != uid_) {
-    vlog->error("refused a connection from uid %u", unsigned(peer));
-    close(fd);
-    return;
-  }
-  try {
-    conns_.insert(new Connection(*this, new os::UnixIo(path_.c_str(), fd)));
-  } catch (const plat::Exception& e) {
-    vlog->error("cannot serve a connection: %s", e.message());
-  }
 }
 
 void JobServer::finished(Connection* c)

@@ -9,37 +9,29 @@
 // number of hand-offs may be in progress; none blocks another.
 #pragma once
 
-#include <io/FdHandler.h>
+#include "Listener.h"
 
 #include <functional>
 #include <set>
 #include <string>
 #include <sys/types.h>
 
-namespace io {
-class FdManager;
-}
-
 namespace agent {
 
-class JobServer : private io::FdHandler {
+class JobServer {
 public:
   enum { MaxPathLength = 4096 };
   typedef std::function<void(const std::string& manifestPath)> PathHandler;
 
-  // Listens on path (an existing socket file there is replaced: see
-  // answering()) and registers with mgr. onPath runs on mgr's thread.
-  // Throws plat::SystemException for "socket", "bind", "listen".
+  // Listens on path (see Listener) and registers with mgr. onPath runs on
+  // mgr's thread.
   JobServer(const std::string& path, uid_t uid, int timeoutMs,
             PathHandler onPath, io::FdManager& mgr);
   // Stops listening, drops hand-offs in progress and removes the socket
   // file.
-  ~JobServer() override;
+  ~JobServer();
   JobServer(const JobServer&) = delete;
   JobServer& operator=(const JobServer&) = delete;
-
-  // Whether something accepts connections on path now.
-  static bool answering(const std::string& path);
 
   // Hand-offs connected and not yet finished.
   size_t connections() const { return conns_.size(); }
@@ -48,19 +40,13 @@ private:
   class Connection;
   friend class Connection;
 
-  void readable() override;
-  void writable() override {}
-  void managerDestroyed() override { mgr_ = nullptr; }
-  int getFd() const override { return fd_; }
   void finished(Connection* c);
 
-  std::string path_;
-  uid_t uid_;
   int timeoutMs_;
   PathHandler onPath_;
-  io::FdManager* mgr_;
-  int fd_;
   std::set<Connection*> conns_;
+  // Last: its callback uses the members above.
+  Listener listener_;
 };
 
 } // namespace agent

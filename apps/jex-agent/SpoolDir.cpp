@@ -1,6 +1,7 @@
 #include "SpoolDir.h"
 
 #include <loc/Localize.h>
+#include <os/AppInfo.h>
 
 #include <cerrno>
 #include <dirent.h>
@@ -35,6 +36,12 @@ std::string userName(uid_t uid)
 }
 
 } // namespace
+
+std::string SpoolDir::userPath(uid_t uid)
+{
+  os::AppInfo::set("print", "Tessaro", "jex", nullptr, nullptr);
+  return os::AppInfo::userTmpDir(std::to_string(uid).c_str()).c_str();
+}
 
 SpoolDir::SpoolDir(const std::string& path, uid_t uid)
     : path_(path), uid_(uid), fd_(-1)

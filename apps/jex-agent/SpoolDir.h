@@ -33,6 +33,11 @@ public:
   SpoolDir(const SpoolDir&) = delete;
   SpoolDir& operator=(const SpoolDir&) = delete;
 
+  // The private directory of uid, where the backend looks for its agent.
+  // Sets the application identity the backend uses, so that both derive
+  // the same path.
+  static std::string userPath(uid_t uid);
+
   const std::string& path() const { return path_; }
   int fd() const { return fd_; }
 

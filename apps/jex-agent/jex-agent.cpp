@@ -4,14 +4,13 @@
 
 #include "Agent.h"
 #include "AgentParams.h"
+#include "LogServer.h"
+#include "ProgramSetup.h"
+#include "StopSignals.h"
 
 #include <io/FdLoop.h>
 #include <io/Kicker.h>
 #include <loc/Localize.h>
-#include <os/AppInfo.h>
-#include <plat/ConfigFile.h>
-#include <plat/Configuration.h>
-#include <plat/LogDestStderr.h>
 #include <plat/LogSrc.h>
 
 #include <csignal>
@@ -22,36 +21,6 @@
 namespace {
 
 plat::StaticLogSrc vlog("Agent");
-
-volatile sig_atomic_t stopRequested = 0;
-io::Kicker* stopKicker = nullptr;
-
-void onStopSignal(int)
-{
-  stopRequested = 1;
-  if (stopKicker)
-    stopKicker->kick();
-}
-
-// Routes SIGTERM and SIGINT to the kicker while it exists.
-class StopSignals {
-public:
-  explicit StopSignals(io::Kicker& kicker)
-  {
-    stopKicker = &kicker;
-    struct sigaction sa = {};
-    sa.sa_handler = onStopSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
-  }
-  ~StopSignals()
-  {
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGINT, SIG_DFL);
-    stopKicker = nullptr;
-  }
-};
 
 std::string configPath()
 {
@@ -72,31 +41,20 @@ int fail(const char* text)
 
 int main(int argc, char** argv)
 {
-  loc::Localize::install();
-  plat::LogDestStderr::instance();
-  plat::Configuration& conf = plat::Configuration::global();
-  // Below agent.conf (5) and the command line (10).
-  conf.set("Log", "*:stderr:30", 1);
   try {
-    plat::applyConfigFile(configPath().c_str(), getuid(), 5, conf);
-    conf.parseCommandLine(argc - 1, argv + 1, [&](int mode) {
-      printf("%s [<param>=<value> ...]\n", argv[0]);
-      conf.printHelp(mode == 1, stdout);
-      exit(0);
-    });
+    agent::setUpProgram(argc, argv, "*:stderr:30", configPath().c_str());
   } catch (const plat::Exception& e) {
     return fail(e.message());
   }
+  // Before any thread of the agent logs.
+  agent::LogServer::prepareRouting();
   plat::LogSrc::finishStartup();
 
   if (getuid() == 0)
     return fail(loc::Localize::text("agent_not_root"));
 
-  // The identity the backend uses, so that both derive the same directory.
-  os::AppInfo::set("print", "Tessaro", "jex", nullptr, nullptr);
-  std::string uidText = std::to_string(getuid());
   agent::Agent::Settings s;
-  s.spoolDir = os::AppInfo::userTmpDir(uidText.c_str()).c_str();
+  s.spoolDir = agent::SpoolDir::userPath(getuid());
   s.name = agent::nameParam.getValue().c_str();
   s.outputDir = agent::outputDirParam.getValue().c_str();
   if (s.outputDir.empty())
@@ -113,7 +71,7 @@ int main(int argc, char** argv)
     io::FdLoop loop;
     io::Kicker kicker;
     agent::Agent agent(s);
-    StopSignals stopSignals(kicker);
+    agent::StopSignals stopSignals(kicker);
     if (!agent.start(loop)) {
       vlog->status(
           "%s", loc::Localize::format("agent_already_running", {s.name.c_str()})
@@ -124,7 +82,7 @@ int main(int argc, char** argv)
                            "agent_listening",
                            {agent.socketPath().c_str(), s.outputDir.c_str()})
                            .c_str());
-    while (!stopRequested)
+    while (!agent::StopSignals::stopRequested())
       loop.waitAndProcess();
     vlog->status("%s", loc::Localize::text("agent_stopping"));
     agent.stopListening();

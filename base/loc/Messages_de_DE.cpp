@@ -111,6 +111,18 @@ const Message messages[] = {
     {"agent_not_root", "Der Agent läuft nicht als root: Starten Sie ihn als "
                        "der Benutzer, der druckt."},
     {"agent_bad_name", "Ungültiger Agentenname '%S'."},
+
+    // jex-log
+    {"agent_log_param_name", "Name des Agenten, dessen Protokoll angezeigt "
+                             "wird (seine Einstellung Name)."},
+    {"agent_log_param_level",
+     "Meldungen bis zu dieser Stufe werden angezeigt: 0 Fehler, 30 Ereignisse, "
+     "100 Details, 110 alles."},
+    {"agent_log_no_agent",
+     "Für diesen Benutzer läuft kein Agent namens %1$S (%2$S)."},
+    {"agent_log_refused",
+     "Ein anderes jex-log zeigt bereits das Protokoll des Agenten %S an."},
+    {"agent_log_closed", "Der Agent %S hat die Verbindung geschlossen."},
 };
 
 } // namespace

@@ -105,6 +105,16 @@ const Message messages[] = {
     {"agent_not_root",
      "The agent does not run as root: start it as the user who prints."},
     {"agent_bad_name", "Bad agent name '%S'."},
+
+    // jex-log
+    {"agent_log_param_name",
+     "Name of the agent whose log is shown (its Name setting)."},
+    {"agent_log_param_level", "Messages up to this level are shown: 0 errors, "
+                              "30 events, 100 details, 110 everything."},
+    {"agent_log_no_agent",
+     "No agent named %1$S is running for this user (%2$S)."},
+    {"agent_log_refused", "Another jex-log already shows the log of agent %S."},
+    {"agent_log_closed", "Agent %S has closed the connection."},
 };
 
 } // namespace

@@ -113,6 +113,16 @@ const Message messages[] = {
     {"agent_not_root", "El agente no se ejecuta como root: inícielo como el "
                        "usuario que imprime."},
     {"agent_bad_name", "Nombre de agente no válido '%S'."},
+
+    // jex-log
+    {"agent_log_param_name",
+     "Nombre del agente cuyo registro se muestra (su ajuste Name)."},
+    {"agent_log_param_level", "Se muestran los mensajes hasta este nivel: 0 "
+                              "errores, 30 sucesos, 100 detalles, 110 todo."},
+    {"agent_log_no_agent", "No hay ningún agente llamado %1$S en ejecución "
+                           "para este usuario (%2$S)."},
+    {"agent_log_refused", "Otro jex-log ya muestra el registro del agente %S."},
+    {"agent_log_closed", "El agente %S ha cerrado la conexión."},
 };
 
 } // namespace

@@ -114,6 +114,18 @@ const Message messages[] = {
     {"agent_not_root", "L'agent ne tourne pas en root : lancez-le en tant que "
                        "l'utilisateur qui imprime."},
     {"agent_bad_name", "Nom d'agent non valide '%S'."},
+
+    // jex-log
+    {"agent_log_param_name",
+     "Nom de l'agent dont le journal est affiché (son réglage Name)."},
+    {"agent_log_param_level",
+     "Les messages jusqu'à ce niveau sont affichés : 0 erreurs, 30 événements, "
+     "100 détails, 110 tout."},
+    {"agent_log_no_agent",
+     "Aucun agent nommé %1$S ne fonctionne pour cet utilisateur (%2$S)."},
+    {"agent_log_refused",
+     "Un autre jex-log affiche déjà le journal de l'agent %S."},
+    {"agent_log_closed", "L'agent %S a fermé la connexion."},
 };
 
 } // namespace

@@ -111,6 +111,16 @@ const Message messages[] = {
     {"agent_not_root", "O agente não é executado como root: inicie-o como o "
                        "usuário que imprime."},
     {"agent_bad_name", "Nome de agente inválido '%S'."},
+
+    // jex-log
+    {"agent_log_param_name",
+     "Nome do agente cujo registro é mostrado (sua configuração Name)."},
+    {"agent_log_param_level", "As mensagens até este nível são mostradas: 0 "
+                              "erros, 30 eventos, 100 detalhes, 110 tudo."},
+    {"agent_log_no_agent",
+     "Nenhum agente chamado %1$S está em execução para este usuário (%2$S)."},
+    {"agent_log_refused", "Outro jex-log já mostra o registro do agente %S."},
+    {"agent_log_closed", "O agente %S fechou a conexão."},
 };
 
 } // namespace

@@ -85,14 +85,15 @@ std::string handOff(const std::string& path, uint32_t len = ~0u)
   return m + path;
 }
 
-// The agent process, its standard error in a file.
+// The agent process (or another of its programs), its output in a file.
 class AgentProc {
 public:
   AgentProc(const Account& a, const std::string& home,
-            const std::vector<std::string>& args, const std::string& log)
+            const std::vector<std::string>& args, const std::string& log,
+            const char* binary = JEX_AGENT)
       : log_(log)
   {
-    std::vector<std::string> argv = targetCommand(JEX_AGENT, args);
+    std::vector<std::string> argv = targetCommand(binary, args);
     pid_ = fork();
     if (pid_ == 0) {
       int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
@@ -443,6 +444,49 @@ TEST_F(AgentTest, SecondAgentExitsAndSettingsFileYieldsToCommandLine)
   std::string job = spoolJob("95", 1);
   EXPECT_EQ(sendAs(a, spool + "/print.test", handOff(job)), 0);
   EXPECT_TRUE(waitForJobs(*first, 1)) << first->log();
+}
+
+// jex-log shows a job's lines as they happen, in order, at its own level
+// (the agent's stderr keeps its own); one follower at a time, own uid only.
+TEST_F(AgentTest, LogFollowerSeesJobsAndIsAlone)
+{
+  auto agent = startAgent();
+  std::string ctl = spool + "/print.test.ctl";
+  std::vector<std::string> args = {"Name=test", "Level=100", "Locale=en_US"};
+  AgentProc follower(a, home, args, tmp.file("follow"), JEX_LOG);
+  ASSERT_TRUE(follower.waitFor("a follower reads the log")) << agent->log();
+  AgentProc second(a, home, args, tmp.file("second"), JEX_LOG);
+  EXPECT_EQ(second.stop(0), 1);
+  EXPECT_NE(second.log().find("Another jex-log already shows"),
+            std::string::npos)
+      << second.log();
+  chmod(spool.c_str(), 0711);
+  chmod(ctl.c_str(), 0777);
+  EXPECT_EQ(sendAs(b, ctl, ""), 0);
+  EXPECT_TRUE(agent->waitFor("LogServer: refused a connection from uid"))
+      << agent->log();
+  chmod(spool.c_str(), 0700);
+
+  std::string job = spoolJob("96", 2);
+  EXPECT_EQ(sendAs(a, spool + "/print.test", handOff(job)), 0);
+  ASSERT_TRUE(follower.waitFor("Job \"Job 96\" delivered")) << follower.log();
+  std::string seen = follower.log();
+  size_t tookIn = seen.find("Agent: took in " + job + " (2 files)");
+  EXPECT_LT(tookIn, seen.find("Delivery: Job \"Job 96\" delivered"));
+  EXPECT_EQ(agent->log().find("took in"), std::string::npos);
+
+  EXPECT_EQ(follower.stop(SIGINT), 0);
+  EXPECT_TRUE(agent->waitFor("the follower left"));
+  // Nothing logged while nobody followed is kept for the next follower.
+  EXPECT_EQ(sendAs(a, spool + "/print.test", handOff(spoolJob("97", 1))), 0);
+  ASSERT_TRUE(waitForJobs(*agent, 2)) << agent->log();
+  AgentProc later(a, home, args, tmp.file("later"), JEX_LOG);
+  ASSERT_TRUE(later.waitFor("a follower reads the log")) << agent->log();
+  EXPECT_EQ(agent->stop(), 0);
+  EXPECT_EQ(later.stop(0), 1);
+  EXPECT_EQ(later.log().find("97"), std::string::npos) << later.log();
+  EXPECT_NE(later.log().find("closed the connection"), std::string::npos);
+  EXPECT_FALSE(exists(ctl));
 }
 
 } // namespace
