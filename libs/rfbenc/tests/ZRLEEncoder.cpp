@@ -3,7 +3,6 @@
 #include <plat/Exception.h>
 #include <rdr/MemOutStream.h>
 #include <rfb/Region.h>
-#include <rfbdec/PageFile.h>
 #include <rfbdec/RectMessage.h>
 #include <rfbenc/EncoderCallbackV4.h>
 #include <rfbenc/PageEncoder.h>
@@ -127,28 +126,6 @@ TEST(PageEncoder, PageOf100x1IsOneFrameWithHeaderAndZlibStream)
   // Two tiles, 64 and 36 wide: plain RLE of 50 red and 14 blue, then solid
   // blue. CPIXELs are blue, green, red.
   EXPECT_EQ(tiles, (Bytes{128, 0, 0, 0xff, 49, 0xff, 0, 0, 13, 1, 0xff, 0, 0}));
-}
-
-TEST(PageEncoder, PageFileRoundTripAcrossManyFrames)
-{
-  // Noise compresses badly, so the message spans several frames.
-  auto page = makePage(rgb888(), 333, 150, [](int x, int y) {
-    return y < 40    ? 0xffffffu
-           : x < 200 ? noise(x, y)
-                     : uint32_t(x / 10 % 3) * 0x7f;
-  });
-  rdr::MemOutStream file;
-  for (uint32_t v : {333u, 150u, 282u, 127u, 9u, 1u})
-    file.writeU32(v);
-  encodePage(file, *page);
-  EXPECT_GT(file.length(), 32766u * 2);
-
-  PageFile pf(Bytes(file.data(), file.data() + file.length()));
-  EXPECT_EQ(pf.header().width, 333u);
-  EXPECT_EQ(pf.header().paperCode, 9u);
-  ManagedPixelBuffer out(PageFile::pixelFormat(), 333, 150);
-  pf.decode(out);
-  expectSameFrame(*page, out, Rect(0, 0, 333, 150));
 }
 
 TEST(ZRLEEncoder, UpdateWithoutMiniUpdatesWritesEveryRectangleWhole)
