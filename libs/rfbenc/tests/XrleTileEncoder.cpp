@@ -146,55 +146,6 @@ TEST(XrleTileEncoder, TilesOfASubRectangleComeRowByRow)
                                Rect(37, 85, 101, 86), Rect(101, 85, 102, 86)}));
 }
 
-TEST(XrleTileEncoder, WorkedExamplesChooseTheExpectedSubencoding)
-{
-  const PixelFormat& pf = PixelFormat::nativeRgb888();
-  const Rect tile(0, 0, 64, 64);
-  auto subencOf = [&](const std::function<uint32_t(int, int)>& f) {
-    auto page = makePage(pf, 64, 64, f);
-    TileRun run = encodeAndDecode(*page, tile);
-    expectSamePixels(*page, tile, run.decoded);
-    EXPECT_EQ(run.subencs.size(), 1u);
-    return run.subencs.empty() ? -1 : int(run.subencs[0]);
-  };
-
-  // One colour: the byte 1 and one CPIXEL of blue, green, red.
-  {
-    auto page = makePage(pf, 64, 64, [](int, int) { return 0x123456u; });
-    TileRun run = encodeAndDecode(*page, tile);
-    EXPECT_EQ(run.raw, (Bytes{1, 0x56, 0x34, 0x12}));
-  }
-  // Two colours alternating pixel by pixel, also across row ends: packed
-  // palette (520 bytes) beats palette RLE (4104) and raw (12288).
-  EXPECT_EQ(
-      subencOf([](int x, int y) { return (y * 64 + x) % 2 ? 0xffu : 0u; }), 2);
-  // 200 colours in runs of 32: plain RLE.
-  EXPECT_EQ(
-      subencOf([](int x, int y) { return uint32_t((y * 2 + x / 32) % 200); }),
-      128);
-  // 127 colours, the 127th in the last run: palette RLE with all 127.
-  auto cycle127 = [](int x, int y, bool tail) {
-    int i = y * 64 + x;
-    if (i < 3968)
-      return uint32_t(i % 126);
-    if (tail && i == 4095)
-      return 0u; // a run after the one that brought the 127th colour
-    return 126u;
-  };
-  EXPECT_EQ(subencOf([&](int x, int y) { return cycle127(x, y, false); }),
-            128 + 127);
-  // The same with one more run after it: the palette overflows, and raw
-  // (12288) beats plain RLE (15884).
-  EXPECT_EQ(subencOf([&](int x, int y) { return cycle127(x, y, true); }), 0);
-  // Sixteen colours in runs of 2: packed at 4 bits (2048 + 48) beats
-  // palette RLE (4096 + 48). In runs of 4 both estimate 2096 and the
-  // earlier candidate, palette RLE, keeps the tie.
-  EXPECT_EQ(subencOf([](int x, int y) { return uint32_t((x / 2 + y) % 16); }),
-            16);
-  EXPECT_EQ(subencOf([](int x, int y) { return uint32_t((x / 4 + y) % 16); }),
-            128 + 16);
-}
-
 TEST(XrleTileEncoder, RunLengthCodes)
 {
   const PixelFormat& pf = PixelFormat::nativeRgb888();
