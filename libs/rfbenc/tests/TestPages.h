@@ -1,7 +1,6 @@
 // Pages, compression and decoding helpers shared by the rfbenc tests.
 #pragma once
 
-#include "../../../base/rdr/tests/TestStreams.h"
 #include "../../../fuzz/ZlibHelper.h"
 
 #include <rfb/FullFramePixelBuffer.h>
@@ -18,7 +17,6 @@
 namespace testpages {
 
 using Bytes = std::vector<uint8_t>;
-using rdrtest::inflateAll;
 
 // A page of w x h pixels in pf whose pixel (x, y) is f(x, y).
 inline std::unique_ptr<rfb::ManagedPixelBuffer>
