@@ -1,7 +1,5 @@
 #include <plat/utf8.h>
 
-#include <plat/Exception.h>
-
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -51,18 +49,6 @@ TEST(utf8, DisplayWidth)
   EXPECT_EQ(utf8Width("\xe4\xb8\xad\xe6\x96\x87"), 4u); // two wide CJK
   EXPECT_EQ(utf8Width("e\xcc\x81"), 1u);                // combining accent
   setlocale(LC_CTYPE, saved.c_str());
-}
-
-TEST(utf8, EncodeRefusesBeyondUnicode)
-{
-  char out[4];
-  EXPECT_EQ(utf8Encode(0x10ffff, out), 4);
-  try {
-    utf8Encode(0x110000, out);
-    FAIL() << "no exception";
-  } catch (Exception& e) {
-    EXPECT_STREQ(e.message(), "Unicode out of range");
-  }
 }
 
 TEST(utf8, ToLatin1)
