@@ -27,6 +27,7 @@ expected=(
 if [ "$WITH_AGENT" = --with-agent ]; then
   expected+=(
     "-rwxr-xr-x root/root ./usr/bin/jex-agent"
+    "-rwxr-xr-x root/root ./usr/bin/jex-log"
     "-rwxr-xr-x root/root ./usr/bin/jex-page"
     "-rw-r--r-- root/root ./usr/lib/systemd/user/jex-agent.service"
     "-rw-r--r-- root/root ./etc/xdg/autostart/jex-agent.desktop"

@@ -5,6 +5,8 @@
 #include "../FuzzInput.h"
 #include "../FuzzTargets.h"
 
+#include "../../base/rdr/tests/ChunkInStream.h"
+
 #include <plat/DString.h>
 #include <plat/Exception.h>
 #include <rdr/BufferedInStream.h>
@@ -59,37 +61,6 @@ std::vector<RefMsg> reference(const Bytes& data)
   return msgs;
 }
 
-// Hands out its data at most `chunk` bytes per refill, and only as much
-// as has "arrived": past that a refill would block.
-class TrickleInStream : public rdr::BufferedNonBlockableInStream {
-public:
-  TrickleInStream(const Bytes& data, size_t chunk, int bufSize)
-      : BufferedNonBlockableInStream(bufSize), data_(data), chunk_(chunk),
-        avail_(data.size())
-  {
-  }
-  void setAvailable(size_t n) { avail_ = std::min(n, data_.size()); }
-  size_t available() const { return avail_; }
-  bool allArrived() const { return avail_ == data_.size(); }
-
-protected:
-  size_t fillBuffer(uint8_t* dest, size_t maxLen) override
-  {
-    if (next_ == data_.size())
-      throw rdr::EndOfStream("End of test stream");
-    size_t n = std::min({maxLen, chunk_, avail_ - next_});
-    memcpy(dest, data_.data() + next_, n);
-    next_ += n;
-    return n;
-  }
-
-private:
-  const Bytes& data_;
-  size_t chunk_;
-  size_t avail_;
-  size_t next_ = 0;
-};
-
 // A fixed pseudo-random choice of reads, seeded by the input.
 struct Ops {
   uint32_t state;
@@ -126,7 +97,7 @@ void typedReads(rdr::InStream& in, size_t left, Ops& ops, Bytes& got)
 void blockingReads(const Bytes& data, const std::vector<RefMsg>& ref,
                    size_t chunk, int bufSize, Ops ops)
 {
-  TrickleInStream under(data, chunk, bufSize);
+  rdrtest::ChunkInStream under(data, chunk, bufSize);
   rdr::InStreamV4 in(&under);
   for (const RefMsg& m : ref) {
     Bytes got;
@@ -157,7 +128,7 @@ void blockingReads(const Bytes& data, const std::vector<RefMsg>& ref,
 void trickleCopies(const Bytes& data, const std::vector<RefMsg>& ref,
                    size_t chunk, int bufSize, size_t step, Ops ops, bool typed)
 {
-  TrickleInStream under(data, chunk, bufSize);
+  rdrtest::ChunkInStream under(data, chunk, bufSize);
   under.setNonBlocking(true);
   under.setAvailable(step);
   rdr::InStreamV4 in(&under);
@@ -197,7 +168,7 @@ void trickleCopies(const Bytes& data, const std::vector<RefMsg>& ref,
 // The text readers inside messages; only their own refusals may come out.
 void textReads(const Bytes& data, int bufSize, FuzzInput& in)
 {
-  TrickleInStream under(data, data.size() + 1, bufSize);
+  rdrtest::ChunkInStream under(data, data.size() + 1, bufSize);
   rdr::InStreamV4 framed(&under);
   int maxLen = in.range(0, 300);
   try {

@@ -1,136 +1,18 @@
 // Whole jobs through the backend process, as root, delivered to local test
 // accounts: attacks of a shared host, faults, cancels, and exact texts.
 
+#include "ProcessTest.h"
 #include "SamplePattern.h"
 
 #include <rfb/ManagedPixelBuffer.h>
 #include <rfbdec/PageFile.h>
 
-#include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <dirent.h>
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <poll.h>
-#include <pwd.h>
-#include <sstream>
-#include <sys/mman.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <sys/wait.h>
+
+using namespace jextest;
 
 namespace {
-
-inline std::string readFile(const std::string& path)
-{
-  std::ifstream f(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
-}
-
-inline std::string writeFile(const std::string& path, const std::string& data)
-{
-  std::ofstream(path, std::ios::binary) << data;
-  return path;
-}
-
-// readdir64: the 32-bit readdir fails with EOVERFLOW on hosts with 64-bit
-// directory offsets (armhf under an emulator).
-inline std::set<std::string> listDir(const std::string& dir,
-                                     const std::string& prefix)
-{
-  std::set<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent64* e = readdir64(d)) {
-      if (strncmp(e->d_name, prefix.c_str(), prefix.size()) == 0)
-        names.insert(e->d_name);
-    }
-    closedir(d);
-  }
-  return names;
-}
-
-// A stream socket connected to path, or -1.
-int connectTo(const std::string& path)
-{
-  sockaddr_un addr = {AF_UNIX, {}};
-  strcpy(addr.sun_path, path.c_str());
-  int s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  return connect(s, (sockaddr*)&addr, sizeof(addr)) == 0 ? s : (close(s), -1);
-}
-
-struct ProcessResult {
-  std::string out, err;
-  int status; // exit status, or 128 + the signal that ended it
-};
-
-// A child with memory files as standard streams (it cannot block on them),
-// ended by its alarm (which survives exec) if it hangs for a minute.
-struct Process {
-  Process(const std::vector<std::string>& argv, const std::string& input)
-  {
-    int in = memfd_create("in", MFD_CLOEXEC);
-    EXPECT_EQ(pwrite(in, input.data(), input.size(), 0), (ssize_t)input.size());
-    for (int& fd : out)
-      fd = memfd_create("out", MFD_CLOEXEC);
-    if ((pid = fork()) == 0) {
-      dup2(in, 0);
-      dup2(out[0], 1);
-      dup2(out[1], 2);
-      std::vector<char*> args;
-      for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-      args.push_back(nullptr);
-      alarm(60);
-      execvp(args[0], args.data());
-      _exit(127);
-    }
-    close(in);
-  }
-  ProcessResult wait()
-  {
-    int st = 0;
-    waitpid(pid, &st, 0);
-    ProcessResult r = {readFile("/proc/self/fd/" + std::to_string(out[0])),
-                       readFile("/proc/self/fd/" + std::to_string(out[1])),
-                       WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st)};
-    close(out[0]);
-    close(out[1]);
-    return r;
-  }
-
-  pid_t pid;
-  int out[2];
-};
-
-ProcessResult run(const std::vector<std::string>& argv,
-                  const std::string& input = "")
-{
-  return Process(argv, input).wait();
-}
-
-// env(1) with env ("NAME=value" sets, a bare NAME removes), the cross
-// build's emulator words, the binary built for the target, then args.
-std::vector<std::string> targetCommand(const std::string& binary,
-                                       const std::vector<std::string>& args,
-                                       const std::vector<std::string>& env = {})
-{
-  std::vector<std::string> argv = {"env"};
-  for (const std::string& e : env) {
-    if (e.find('=') == std::string::npos)
-      argv.push_back("-u");
-    argv.push_back(e);
-  }
-  std::istringstream words(JEX_EMULATOR);
-  for (std::string w; words >> w;)
-    argv.push_back(w);
-  argv.push_back(binary);
-  argv.insert(argv.end(), args.begin(), args.end());
-  return argv;
-}
 
 // A listener the backend sees as uid's: the kernel takes its credentials
 // from the caller of listen(), a child that has become uid. Makes the
@@ -147,12 +29,8 @@ struct TestAgent {
     unlink(path.c_str());
     EXPECT_EQ(bind(s_, (sockaddr*)&addr, sizeof(addr)), 0);
     chmod(path.c_str(), 0777);
-    pid_t pid = fork();
-    if (pid == 0)
-      _exit(setgid(gid) || setuid(uid) || listen(s_, backlog));
-    int st = -1;
-    waitpid(pid, &st, 0);
-    EXPECT_EQ(st, 0) << "listen as uid " << uid;
+    EXPECT_EQ(runAs({"", "", uid, gid}, [&] { return listen(s_, backlog); }), 0)
+        << "listen as uid " << uid;
   }
   ~TestAgent() { close(s_); }
   std::string received() // on the first connection
@@ -170,51 +48,15 @@ struct TestAgent {
   int s_;
 };
 
-struct Account {
-  std::string name, uid;
-  uid_t id;
-  gid_t gid;
-};
-std::vector<Account> accounts;
-
 const std::string pdf = "%PDF-1.4\nnot really a document\n%%EOF\n";
-
-std::string lengthPrefixed(const std::string& s)
-{
-  uint32_t n = htonl((uint32_t)s.size());
-  return std::string((const char*)&n, 4) + s;
-}
 
 class Job : public testing::Test {
 protected:
-  // Programs run side by side: useradd and userdel wait for each other.
-  static void retry(const std::vector<std::string>& command)
-  {
-    for (int i = 0; i < 20 && run(command).status != 0; i++)
-      usleep(200000);
-  }
-  static void SetUpTestSuite()
-  {
-    for (const char* suffix : {"a", "b"}) {
-      std::string name = "jext" + std::to_string(getpid()) + suffix;
-      if (geteuid() == 0)
-        retry({"useradd", "-r", "-M", "-s", "/usr/sbin/nologin", name});
-      if (const passwd* pw = getpwnam(name.c_str()))
-        accounts.push_back(
-            {name, std::to_string(pw->pw_uid), pw->pw_uid, pw->pw_gid});
-    }
-  }
-  static void TearDownTestSuite()
-  {
-    for (const Account& a : accounts)
-      retry({"userdel", a.name});
-  }
-
   void SetUp() override
   {
     if (geteuid() != 0)
       GTEST_SKIP() << "needs root: the backend switches to the receiving user";
-    if (accounts.size() != 2)
+    if (testAccounts("jext").size() != 2)
       GTEST_SKIP() << "needs two local accounts made with useradd";
     static int counter;
     id = std::to_string(getpid() * 100 + ++counter);
@@ -231,8 +73,8 @@ protected:
     unlink(victim.c_str());
   }
 
-  const Account& a() const { return accounts[0]; }
-  const Account& b() const { return accounts[1]; }
+  const Account& a() const { return testAccounts("jext")[0]; }
+  const Account& b() const { return testAccounts("jext")[1]; }
   std::string uri(const std::string& format) const
   {
     return "DEVICE_URI=jex:/" + format + "/" + a().uid + "@ag";
@@ -360,7 +202,7 @@ TEST_F(Job, AttacksRefusalsAndSettings)
     unlink(conf.c_str());
     if (c.status == 0) {
       ASSERT_EQ(r.status, 0) << r.err;
-      EXPECT_EQ(agent->received(), lengthPrefixed(inDir(ini)));
+      EXPECT_EQ(agent->received(), handOff(inDir(ini)));
       EXPECT_EQ(readFile(inDir(in)), pdf);
       EXPECT_EQ(readFile(inDir(ini)),
                 "[Document]\n" + c.text +
@@ -447,7 +289,7 @@ TEST_F(Job, RasterPagesDecodeToTheirPixels)
                        "DeviceName=q\n[ZRLE]\nCount=6\n" +
                        files + "jex: connecting to socket \"" + socket +
                        "\"\njex: socket connected successfully\n");
-  EXPECT_EQ(agent.received(), lengthPrefixed(base + ".ini"));
+  EXPECT_EQ(agent.received(), handOff(base + ".ini"));
   for (int n = 0; n < 6; n++) {
     rfb::PageFile page =
         rfb::PageFile::load((base + "-" + std::to_string(n) + ".zrle").c_str());

@@ -3,55 +3,21 @@
 
 #include "TestPages.h"
 
-#include "ProcessRunner.h"
-#include "TestFiles.h"
-
-#include <gtest/gtest.h>
+#include <ProcessTest.h>
 
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace agenttest;
 using namespace jextest;
 
 namespace {
 
-struct Account {
-  uid_t uid = 0;
-  gid_t gid = 0;
-};
-
-// CTest runs each test as a process of its own, side by side: names of
-// this process only, so that one process never deletes another's accounts.
-std::string accountNames[2];
-Account accounts[2];
-bool haveAccounts = false;
-
 void sleepMs(int ms)
 {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-// Runs f in a child process as account a; returns its exit status.
-template <class F> int runAs(const Account& a, F f)
-{
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (setgroups(0, nullptr) != 0 || setgid(a.gid) != 0 || setuid(a.uid) != 0)
-      _exit(126);
-    _exit(f());
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Connects to path as account a, sends bytes and keeps the connection open
@@ -60,32 +26,16 @@ int sendAs(const Account& a, const std::string& path, const std::string& bytes,
            int holdMs = 0)
 {
   return runAs(a, [&] {
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un addr = {};
-    addr.sun_family = AF_UNIX;
-    strncpy(addr.sun_path, path.c_str(), sizeof(addr.sun_path) - 1);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0)
-      return 1;
+    int fd = connectTo(path);
     // The agent may already have closed a refused connection.
     (void)!send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
     sleepMs(holdMs);
-    return 0;
+    return fd < 0;
   });
 }
 
-// The hand-off message: a big-endian length (the path's own by default),
-// then the path.
-std::string handOff(const std::string& path, uint32_t len = ~0u)
-{
-  if (len == ~0u)
-    len = uint32_t(path.size());
-  std::string m(4, '\0');
-  for (int i = 0; i < 4; i++)
-    m[i] = char(len >> (24 - 8 * i));
-  return m + path;
-}
-
-// The agent process (or another of its programs), its output in a file.
+// The agent process (or another of its programs), its standard error in a
+// file.
 class AgentProc {
 public:
   AgentProc(const Account& a, const std::string& home,
@@ -99,8 +49,7 @@ public:
       int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
       dup2(fd, 1);
       dup2(fd, 2);
-      if (setgroups(0, nullptr) != 0 || setgid(a.gid) != 0 ||
-          setuid(a.uid) != 0)
+      if (setgroups(0, nullptr) != 0 || setgid(a.gid) != 0 || setuid(a.id) != 0)
         _exit(126);
       setenv("HOME", home.c_str(), 1);
       unsetenv("XDG_CONFIG_HOME");
@@ -149,53 +98,22 @@ private:
 
 class AgentTest : public ::testing::Test {
 protected:
-  static void SetUpTestSuite()
-  {
-    if (getuid() != 0)
-      return;
-    for (int i = 0; i < 2; i++) {
-      accountNames[i] = "jexag" + std::to_string(getpid()) + "ab"[i];
-      std::string cmd =
-          std::string("userdel ") + accountNames[i] +
-          " >/dev/null 2>&1; useradd -M -N -s /usr/sbin/nologin " +
-          accountNames[i];
-      // Other test programs change the account files too: retry while
-      // they hold the lock.
-      for (int tries = 0; system(cmd.c_str()) != 0; tries++) {
-        if (tries == 20)
-          return;
-        sleepMs(250);
-      }
-      passwd* pw = getpwnam(accountNames[i].c_str());
-      if (!pw)
-        return;
-      accounts[i] = {pw->pw_uid, pw->pw_gid};
-    }
-    haveAccounts = true;
-  }
-  static void TearDownTestSuite()
-  {
-    for (const std::string& name : accountNames)
-      if (!name.empty())
-        (void)!system(("userdel " + name + " >/dev/null 2>&1").c_str());
-  }
-
   void SetUp() override
   {
     if (getuid() != 0)
       GTEST_SKIP() << "needs root: runs the agent as test accounts";
-    if (!haveAccounts)
+    if (testAccounts("jexag").size() != 2)
       GTEST_SKIP() << "cannot create the test accounts with useradd";
-    a = accounts[0];
-    b = accounts[1];
-    spool = "/tmp/.jex-" + std::to_string(a.uid);
+    a = testAccounts("jexag")[0];
+    b = testAccounts("jexag")[1];
+    spool = "/tmp/.jex-" + a.uid;
     removeSpool();
     chmod(tmp.path.c_str(), 0755); // the accounts reach their folders in it
     home = tmp.file("home");
     out = tmp.file("out");
     for (const std::string& d : {home, out}) {
       mkdir(d.c_str(), 0700);
-      (void)!chown(d.c_str(), a.uid, a.gid);
+      (void)!chown(d.c_str(), a.id, a.gid);
     }
   }
   void TearDown() override { removeSpool(); }
@@ -221,7 +139,7 @@ protected:
                     const Account& owner)
   {
     writeFile(path, data);
-    (void)!chown(path.c_str(), owner.uid, owner.gid);
+    (void)!chown(path.c_str(), owner.id, owner.gid);
     chmod(path.c_str(), 0600);
     return path;
   }
@@ -271,15 +189,17 @@ protected:
 // PDF; a second job handed off while the first is being delivered.
 TEST_F(AgentTest, RasterJobsFromTheBackend)
 {
-  ProcessResult raster = runProcess(
-      targetCommand(JEX_SAMPLE_RASTER, {"--pages", "3", "--size", "620x877",
-                                        "--dpi", "75", "--paper", "a4"}));
+  ProcessResult raster =
+      run(targetCommand(JEX_SAMPLE_RASTER, {"--pages", "3", "--size", "620x877",
+                                            "--dpi", "75", "--paper", "a4"}));
   ASSERT_EQ(raster.status, 0);
   auto agent = startAgent();
-  std::vector<std::string> env = {
-      "DEVICE_URI=jex:/ZRLE/" + std::to_string(a.uid) + "@test", "PRINTER=q"};
+  std::vector<std::string> env = {"DEVICE_URI=jex:/ZRLE/" + a.uid + "@test",
+                                  "PRINTER=q"};
   for (const char* job : {"71", "72"}) {
-    ProcessResult r = runJex({job, "u", "Raster", "1", ""}, env, raster.out);
+    ProcessResult r =
+        run(targetCommand(JEX_BINARY, {job, "u", "Raster", "1", ""}, env),
+            raster.out);
     ASSERT_EQ(r.status, 0) << r.err;
     if (exists(std::string("/tmp/jex-") + job + ".ini")) {
       (void)!system("rm -f /tmp/jex-71* /tmp/jex-72*");
@@ -313,9 +233,9 @@ TEST_F(AgentTest, PdfJobFromTheBackendIsDeliveredByteForByte)
   std::string pdf = "%PDF-1.4\n" + std::string(100000, '\x9c') + "\n%%EOF\n";
   std::string input = writeFile(tmp.file("doc.pdf"), pdf);
   auto agent = startAgent();
-  ProcessResult r = runJex(
-      {"73", "u", "Report", "1", "", input},
-      {"DEVICE_URI=jex:/PDF/" + std::to_string(a.uid) + "@test", "PRINTER=q"});
+  ProcessResult r = run(
+      targetCommand(JEX_BINARY, {"73", "u", "Report", "1", "", input},
+                    {"DEVICE_URI=jex:/PDF/" + a.uid + "@test", "PRINTER=q"}));
   ASSERT_EQ(r.status, 0) << r.err;
   if (exists("/tmp/jex-73.in")) {
     unlink("/tmp/jex-73.in");
@@ -333,7 +253,7 @@ TEST_F(AgentTest, PdfJobFromTheBackendIsDeliveredByteForByte)
 TEST_F(AgentTest, StartDeliversLeftoversAndRemovesOldStrays)
 {
   mkdir(spool.c_str(), 0700);
-  (void)!chown(spool.c_str(), a.uid, a.gid);
+  (void)!chown(spool.c_str(), a.id, a.gid);
   spoolJob("80", 2);
   spoolJob("83", 1);
   plant(spool + "/jex-83-0.zrle", "not a page", a); // goes to "failed"
@@ -426,8 +346,8 @@ TEST_F(AgentTest, HostileHandOffsAreRefused)
 TEST_F(AgentTest, SecondAgentExitsAndSettingsFileYieldsToCommandLine)
 {
   std::string conf = home + "/.config/jex";
-  ASSERT_EQ(system(("mkdir -p " + conf + " && chown -R " +
-                    std::to_string(a.uid) + " " + home + "/.config")
+  ASSERT_EQ(system(("mkdir -p " + conf + " && chown -R " + a.uid + " " + home +
+                    "/.config")
                        .c_str()),
             0);
   plant(conf + "/agent.conf", "Name=fromfile\nClientTimeout=7\n", a);

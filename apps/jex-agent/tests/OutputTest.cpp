@@ -1,12 +1,12 @@
 #include "TestPages.h"
 
-#include "TestFiles.h"
 #include <Delivery.h>
 #include <FileUtil.h>
 #include <JobManifest.h>
 #include <PageOutput.h>
 #include <PdfWriter.h>
 #include <PngWriter.h>
+#include <ProcessTest.h>
 
 #include <plat/Exception.h>
 #include <rdr/MemInStream.h>

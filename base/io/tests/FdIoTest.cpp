@@ -221,16 +221,6 @@ TEST_F(FdIoTest, OrderlyShutdownFlushesFirst)
   EXPECT_TRUE(got == big);
 }
 
-TEST_F(FdIoTest, ShutdownWithoutFlushEndsOnNextDispatch)
-{
-  io->setHandler(&h);
-  io->shutdown(false, false);
-  EXPECT_FALSE(deleted);
-  loop->waitAndProcess(1000);
-  EXPECT_TRUE(deleted);
-  EXPECT_EQ(0, h.shutdowns); // not asked to tell the handler
-}
-
 TEST_F(FdIoTest, ManagerDestructionEndsShutdownsAndForgetsOpenConnections)
 {
   int fds[2];

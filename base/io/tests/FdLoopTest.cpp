@@ -4,7 +4,6 @@
 #include <io/FdLoop.h>
 #include <io/Kicker.h>
 #include <os/SocketUtil.h>
-#include <plat/Timer.h>
 
 #include <gtest/gtest.h>
 
@@ -54,16 +53,6 @@ public:
   std::atomic<int> kicks{0};
 };
 
-class FlagTimer : public plat::Timer::Callback {
-public:
-  bool timerCallback(plat::Timer*) override
-  {
-    fired = true;
-    return false;
-  }
-  bool fired = false;
-};
-
 } // namespace
 
 TEST(FdLoop, KickFromAnotherThreadWakesTheLoop)
@@ -88,17 +77,6 @@ TEST(FdLoop, KickFromAnotherThreadWakesTheLoop)
   EXPECT_EQ(2, kickee.kicks.load());
   loop.waitAndProcess(0);
   EXPECT_EQ(2, kickee.kicks.load());
-}
-
-TEST(FdLoop, WaitEndsWhenTheNextTimerIsDue)
-{
-  io::FdLoop loop;
-  FlagTimer cb;
-  plat::Timer t(&cb);
-  t.start(30);
-  for (int i = 0; i < 100 && !cb.fired; i++)
-    loop.waitAndProcess(-1);
-  EXPECT_TRUE(cb.fired);
 }
 
 TEST(FdLoop, HandlersMayUnregisterOthersDuringDispatch)

@@ -1,5 +1,4 @@
 // Translation files: the .po subset that is read, and what a load changes.
-#include <loc/Localize.h>
 #include <loc/TransMap.h>
 
 #include <plat/Exception.h>
@@ -81,14 +80,4 @@ TEST(TransMap, ReloadKeepsTextsAliveAndBadFilesAreRefused)
   EXPECT_THROW(load(map, "msgid \"a\"\nmsgstr \"\\q\"\n", "fr_FR"),
                plat::Exception);
   EXPECT_THROW(load(map, "msgid \"a\"\nmsgstr \"A\"\n"), plat::Exception);
-}
-
-TEST(TransMap, LoadedTextsReachLocalize)
-{
-  load(TransMap::instance(),
-       "msgid \"io_tcp_connection_type\"\nmsgstr \"TCP diretto\"\n", "it_IT");
-  EXPECT_STREQ("it_IT", Localize::setLanguage("it"));
-  EXPECT_STREQ("TCP diretto", Localize::text("io_tcp_connection_type"));
-  EXPECT_STREQ("Direct UDP", Localize::text("io_udp_connection_type"));
-  Localize::setLanguage("en_US");
 }

@@ -1,7 +1,5 @@
 #include <plat/DynamicFn.h>
 
-#include "LogCapture.h"
-
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -86,15 +84,4 @@ TEST(DynamicFn, EachObjectHoldsItsOwnReference)
     DynamicFn c("jexdynNoSym", "dynfnValue");
   }
   EXPECT_FALSE(loaded(dir("libjexdynNoSym.so")));
-}
-
-TEST(DynamicFn, LogsEveryTry)
-{
-  LogCapture cap("dynfncap", "DynamicFn:dynfncap:110");
-  DynamicFn fn("jexdynNoSym,jexdynMissing,jexdynA", "dynfnValue");
-  EXPECT_EQ(boundValue(fn), 1);
-  EXPECT_EQ(cap.lines(), (std::vector<std::string>{
-                             "110   [DynFnFind(dynfnValue) failed]",
-                             "110  [DynFnOpen(libjexdynMissing.so) failed]",
-                             "110 found 'dynfnValue' in 'libjexdynA.so'"}));
 }

@@ -105,20 +105,6 @@ TEST_F(LogSrcTest, BadElementsAreReportedAndSkipped)
   EXPECT_EQ(7, src.level());
 }
 
-TEST_F(LogSrcTest, OverrideTakesPrecedenceOverLogParameter)
-{
-  RecordingDest dest("viaparam");
-  LogSrc src("ParamRouted");
-  LogSrc::logParam().setFromText("paramrouted:viaparam:100",
-                                 PriorityPreference);
-  EXPECT_EQ(100, src.level());
-  LogSrc::setLogSpec("");
-  EXPECT_EQ(-1, src.level());
-  LogSrc::setLogSpec(nullptr);
-  EXPECT_EQ(100, src.level());
-  LogSrc::logParam().unset(PriorityPreference);
-}
-
 TEST_F(LogSrcTest, EscapesAndCutsMessages)
 {
   RecordingDest dest("esc");

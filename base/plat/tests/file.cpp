@@ -199,16 +199,3 @@ TEST_F(FileTest, MakePrivate)
       startsWith(sysError([&] { fileMakePrivate(-1, missing.c_str()); }),
                  "fileMakePrivate/stat(" + missing + "): "));
 }
-
-TEST_F(FileTest, MakePrivateTakesOwnership)
-{
-  if (geteuid() != 0)
-    GTEST_SKIP() << "changing a file's owner needs root";
-  touch();
-  ASSERT_EQ(chown(p.c_str(), 1234, 1234), 0);
-  fileMakePrivate(-1, p.c_str());
-  struct stat st;
-  ASSERT_EQ(stat(p.c_str(), &st), 0);
-  EXPECT_EQ(st.st_uid, 0u);
-  EXPECT_EQ(st.st_gid, 1234u);
-}

@@ -1,7 +1,5 @@
 #include <plat/utf8.h>
 
-#include <plat/Exception.h>
-
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -20,37 +18,6 @@ std::string repaired(const std::string& bytes)
 }
 
 } // namespace
-
-TEST(utf8, DecodesAndReportsHowMuchWasConsumed)
-{
-  struct {
-    const char* bytes;
-    uint32_t cp;
-    int used;
-  } cases[] = {
-      {"\xc3\xa9", 0xe9, 2},
-      {"\xf4\x8f\xbf\xbd", 0x10fffd, 4},
-      {"\x80", Utf8Invalid, 1}, // stray continuation
-      {"\xe2\x82"
-       "A",
-       Utf8Invalid, 2},                     // 'A' is not consumed
-      {"\xe0\x9f\xbf", Utf8Invalid, 3},     // overlong U+07FF
-      {"\xed\xa0\x80", Utf8Invalid, 3},     // surrogate
-      {"\xf0\x9f\xbf\xbf", Utf8Invalid, 4}, // U+1FFFF
-      {"\xf4\x90\x80\x80", Utf8Invalid, 4}, // above U+10FFFF
-  };
-  for (auto& c : cases) {
-    const char* p = c.bytes;
-    EXPECT_EQ(utf8Decode(p), c.cp) << c.bytes;
-    EXPECT_EQ(p - c.bytes, c.used) << c.bytes;
-  }
-
-  // With an end, a sequence must fit in the bytes left.
-  const char* euro = "\xe2\x82\xac";
-  const char* p = euro;
-  EXPECT_EQ(utf8Decode(p, euro + 2), Utf8Invalid);
-  EXPECT_EQ(p, euro + 2);
-}
 
 TEST(utf8, RepairReplacesEachBadSequenceOnce)
 {
@@ -82,18 +49,6 @@ TEST(utf8, DisplayWidth)
   EXPECT_EQ(utf8Width("\xe4\xb8\xad\xe6\x96\x87"), 4u); // two wide CJK
   EXPECT_EQ(utf8Width("e\xcc\x81"), 1u);                // combining accent
   setlocale(LC_CTYPE, saved.c_str());
-}
-
-TEST(utf8, EncodeRefusesBeyondUnicode)
-{
-  char out[4];
-  EXPECT_EQ(utf8Encode(0x10ffff, out), 4);
-  try {
-    utf8Encode(0x110000, out);
-    FAIL() << "no exception";
-  } catch (Exception& e) {
-    EXPECT_STREQ(e.message(), "Unicode out of range");
-  }
 }
 
 TEST(utf8, ToLatin1)

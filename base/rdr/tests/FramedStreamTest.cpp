@@ -98,31 +98,4 @@ TEST(FramedInStream, NonBlockingSourceRetriesFromCheckpoint)
   EXPECT_GT(blocks, 60000u);
 }
 
-// Nested, so that the inner writer's big message is split into frames of
-// at most 32766 bytes and the outer one frames those again.
-TEST(FramedStreams, NestedFraming)
-{
-  rdr::MemOutStream mem;
-  rdr::OutStreamV4 outer(&mem);
-  rdr::OutStreamV4 inner(&outer);
-  outer.startMsg();
-  inner.startMsg();
-  auto data = rdrtest::pattern(70000);
-  inner.writeBytes(data.data(), data.size());
-  inner.endMsg();
-  outer.endMsg();
-
-  rdr::MemInStream src(mem.data(), mem.length());
-  rdr::InStreamV4 in1(&src);
-  rdr::InStreamV4 in2(&in1);
-  in1.startMsg();
-  in2.startMsg();
-  std::vector<uint8_t> got(data.size());
-  in2.readBytes(got.data(), got.size());
-  in2.endMsg();
-  in1.endMsg();
-  EXPECT_EQ(got, data);
-  EXPECT_TRUE(src.atEnd());
-}
-
 } // namespace

@@ -2,7 +2,8 @@
 // buffered streams in tests, and a reader of compressed output.
 #pragma once
 
-#include <rdr/BufferedInStream.h>
+#include "ChunkInStream.h"
+
 #include <rdr/BufferedOutStream.h>
 
 #include <gtest/gtest.h>
@@ -14,37 +15,6 @@
 #include <vector>
 
 namespace rdrtest {
-
-// Hands out its data at most `chunk` bytes per fillBuffer(). available()
-// limits how much of the data exists so far: past it a refill would block
-// (returns 0), or at the very end throws EndOfStream.
-class ChunkInStream : public rdr::BufferedNonBlockableInStream {
-public:
-  ChunkInStream(std::vector<uint8_t> data, size_t chunk, int bufSize = -1)
-      : BufferedNonBlockableInStream(bufSize), data_(std::move(data)),
-        chunk_(chunk), avail_(data_.size())
-  {
-  }
-
-  void setAvailable(size_t n) { avail_ = std::min(n, data_.size()); }
-
-protected:
-  size_t fillBuffer(uint8_t* dest, size_t maxLen) override
-  {
-    if (next_ == data_.size())
-      throw rdr::EndOfStream("End of IO stream");
-    size_t n = std::min({maxLen, chunk_, avail_ - next_});
-    memcpy(dest, data_.data() + next_, n);
-    next_ += n;
-    return n;
-  }
-
-private:
-  std::vector<uint8_t> data_;
-  size_t chunk_;
-  size_t avail_;
-  size_t next_ = 0;
-};
 
 // Collects what it is given, taking at most `chunk` bytes per call. While
 // `blocked`, a call without wait takes nothing.

@@ -85,26 +85,6 @@ TEST(FullFramePixelBuffer, PixelAccessBySize)
   EXPECT_EQ(pb16.getPixel(2, 0), 0xf81fu);
 }
 
-TEST(PixelBuffer, GetImagePacksRows)
-{
-  uint32_t mem[5 * 4];
-  for (int i = 0; i < 20; i++)
-    mem[i] = 0x1000u + i;
-  FullFramePixelBuffer pb(PixelFormat::rgb888(), Rect(10, 10, 15, 14), nullptr,
-                          reinterpret_cast<uint8_t*>(mem));
-  uint32_t out[7];
-  out[6] = 0xdeadbeef;
-  pb.getImage(out, Rect(11, 12, 14, 14));
-  const uint32_t expect[6] = {0x100b, 0x100c, 0x100d, 0x1010, 0x1011, 0x1012};
-  EXPECT_EQ(0, memcmp(out, expect, sizeof(expect)));
-  EXPECT_EQ(out[6], 0xdeadbeefu); // exactly 24 bytes written
-
-  uint32_t wide[2 * 4] = {};
-  pb.getImage(wide, Rect(10, 10, 12, 12), 4);
-  EXPECT_EQ(wide[4], 0x1005u);
-  EXPECT_EQ(wide[2], 0u);
-}
-
 TEST(WritablePixelBuffer, Drawing)
 {
   ManagedPixelBuffer pb(PixelFormat::rgb222(), 8, 6);

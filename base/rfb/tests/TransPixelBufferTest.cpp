@@ -35,19 +35,6 @@ uint32_t pixelAt(const uint8_t* p, int bytes)
 
 } // namespace
 
-TEST(TransPixelBuffer, SameFormatReadsSourceDirectly)
-{
-  ManagedPixelBuffer src(PixelFormat::rgb565(), 8, 8);
-  TransPixelBuffer tpb;
-  tpb.setPF(PixelFormat::rgb565());
-  tpb.setPixelBuffer(&src);
-  EXPECT_FALSE(tpb.translating());
-  int s1, s2;
-  EXPECT_EQ(tpb.getPixelsR(Rect(2, 3, 4, 5), &s1),
-            src.getPixelsR(Rect(2, 3, 4, 5), &s2));
-  EXPECT_EQ(s1, s2);
-}
-
 TEST(TransPixelBuffer, RasterBytesBecomeNativeRgb888)
 {
   // Odd width and an offset start make rows and the 4-pixel blocks

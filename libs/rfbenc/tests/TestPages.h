@@ -1,14 +1,13 @@
 // Pages, compression and decoding helpers shared by the rfbenc tests.
 #pragma once
 
-#include "../../../base/rdr/tests/TestStreams.h"
+#include "../../../fuzz/ZlibHelper.h"
 
 #include <rfb/FullFramePixelBuffer.h>
 #include <rfb/ManagedPixelBuffer.h>
 #include <rfbdec/ZRLEDecoder.h>
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cstring>
 #include <functional>
@@ -18,7 +17,6 @@
 namespace testpages {
 
 using Bytes = std::vector<uint8_t>;
-using rdrtest::inflateAll;
 
 // A page of w x h pixels in pf whose pixel (x, y) is f(x, y).
 inline std::unique_ptr<rfb::ManagedPixelBuffer>
@@ -40,24 +38,6 @@ makePage(const rfb::PixelFormat& pf, int w, int h,
     }
   }
   return pb;
-}
-
-// Compresses a raw tile stream the way the encoder's zlib stream does:
-// zlib header, sync flush, no final block.
-inline Bytes deflateSync(const Bytes& in)
-{
-  z_stream zs;
-  memset(&zs, 0, sizeof(zs));
-  EXPECT_EQ(deflateInit(&zs, Z_DEFAULT_COMPRESSION), Z_OK);
-  Bytes out(deflateBound(&zs, in.size()) + 64);
-  zs.next_in = const_cast<Bytef*>(in.data());
-  zs.avail_in = uInt(in.size());
-  zs.next_out = out.data();
-  zs.avail_out = uInt(out.size());
-  EXPECT_EQ(deflate(&zs, Z_SYNC_FLUSH), Z_OK);
-  out.resize(out.size() - zs.avail_out);
-  deflateEnd(&zs);
-  return out;
 }
 
 // Pixel-exact comparison of the rectangle r of two buffers.

@@ -3,10 +3,8 @@
 #include <plat/Exception.h>
 #include <rdr/MemOutStream.h>
 #include <rfb/Region.h>
-#include <rfbdec/PageFile.h>
 #include <rfbdec/RectMessage.h>
 #include <rfbenc/EncoderCallbackV4.h>
-#include <rfbenc/PageEncoder.h>
 #include <rfbenc/ZRLEEncoder.h>
 
 #include <gtest/gtest.h>
@@ -105,73 +103,6 @@ size_t stagedSize(PixelBuffer& page, const Rect& r)
 }
 
 } // namespace
-
-TEST(PageEncoder, PageOf100x1IsOneFrameWithHeaderAndZlibStream)
-{
-  auto page = makePage(rgb888(), 100, 1, [](int x, int) {
-    return x < 50 ? 0xff0000u : 0x0000ffu;
-  });
-  rdr::MemOutStream file;
-  encodePage(file, *page);
-  const uint8_t* b = file.data();
-  const size_t len = file.length();
-  ASSERT_GT(len, 14u);
-  EXPECT_EQ(unsigned(b[0] << 8 | b[1]), 0x8000u | unsigned(len - 2));
-  EXPECT_EQ(Bytes(b + 2, b + 12),
-            (Bytes{0x80, 0x10, 0, 0, 0, 0, 0, 100, 0, 1}));
-  EXPECT_EQ(b[12], 0x78); // zlib header, no length prefix
-  // Ends at a sync-flush point: the empty stored block 00 00 ff ff.
-  EXPECT_EQ(Bytes(b + len - 4, b + len), (Bytes{0, 0, 0xff, 0xff}));
-
-  Bytes tiles = inflateAll(b + 12, len - 12);
-  // Two tiles, 64 and 36 wide: plain RLE of 50 red and 14 blue, then solid
-  // blue. CPIXELs are blue, green, red.
-  EXPECT_EQ(tiles, (Bytes{128, 0, 0, 0xff, 49, 0xff, 0, 0, 13, 1, 0xff, 0, 0}));
-}
-
-TEST(PageEncoder, PageFileRoundTripAcrossManyFrames)
-{
-  // Noise compresses badly, so the message spans several frames.
-  auto page = makePage(rgb888(), 333, 150, [](int x, int y) {
-    return y < 40    ? 0xffffffu
-           : x < 200 ? noise(x, y)
-                     : uint32_t(x / 10 % 3) * 0x7f;
-  });
-  rdr::MemOutStream file;
-  for (uint32_t v : {333u, 150u, 282u, 127u, 9u, 1u})
-    file.writeU32(v);
-  encodePage(file, *page);
-  EXPECT_GT(file.length(), 32766u * 2);
-
-  PageFile pf(Bytes(file.data(), file.data() + file.length()));
-  EXPECT_EQ(pf.header().width, 333u);
-  EXPECT_EQ(pf.header().paperCode, 9u);
-  ManagedPixelBuffer out(PageFile::pixelFormat(), 333, 150);
-  pf.decode(out);
-  expectSameFrame(*page, out, Rect(0, 0, 333, 150));
-}
-
-TEST(ZRLEEncoder, UpdateWithoutMiniUpdatesWritesEveryRectangleWhole)
-{
-  auto page = makePage(rgb888(), 200, 200, noise);
-  MemCallback cb;
-  ZRLEEncoder enc(&cb, 16, false, 64, false, true);
-  Region region(Rect(0, 0, 200, 70));
-  region.assignUnion(Region(Rect(10, 100, 150, 200)));
-  Region remaining;
-  EXPECT_TRUE(enc.writeUpdate(region, *page, nullptr, remaining));
-  EXPECT_TRUE(remaining.isEmpty());
-
-  Viewer v(200, 200);
-  std::vector<Bytes> msgs = cb.messages();
-  ASSERT_EQ(msgs.size(), 2u);
-  EXPECT_EQ(msgs[0][RectMessage::HeaderSize], 0x78);
-  EXPECT_NE(msgs[1][RectMessage::HeaderSize], 0x78); // continues the stream
-  EXPECT_EQ(v.show(msgs[0]), Rect(0, 0, 200, 70));
-  EXPECT_EQ(v.show(msgs[1]), Rect(10, 100, 150, 200));
-  expectSameFrame(*page, v.frame, Rect(0, 0, 200, 70));
-  expectSameFrame(*page, v.frame, Rect(10, 100, 150, 200));
-}
 
 TEST(ZRLEEncoder, MiniUpdateCutsAfterTwoRowsAndTheRestContinuesTheStream)
 {
