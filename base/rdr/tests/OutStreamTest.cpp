@@ -13,11 +13,6 @@ using rdrtest::thrownMessage;
 
 namespace {
 
-std::vector<uint8_t> bytesOf(const rdr::MemOutStream& out)
-{
-  return std::vector<uint8_t>(out.data(), out.data() + out.length());
-}
-
 TEST(OutStream, TypedAndStringWrites)
 {
   rdr::MemOutStream out(1);
@@ -28,7 +23,7 @@ TEST(OutStream, TypedAndStringWrites)
   out.pad(2);
   out.writeString("abc", -1);
   out.writeString("ab\0cd", 5);
-  EXPECT_EQ(bytesOf(out),
+  EXPECT_EQ(rdrtest::bytesOf(out),
             (std::vector<uint8_t>{1,    2,   3, 4, 5, 6, 7,   0xff,
                                   0xfe, 0,   0, 0, 0, 0, 3,   'a',
                                   'b',  'c', 0, 0, 0, 2, 'a', 'b'}));
