@@ -8,20 +8,9 @@
 
 using os::AppInfo;
 
-namespace {
-
-class AppInfoTest : public ::testing::Test {
-protected:
-  void SetUp() override
-  {
-    AppInfo::set("print", "Tessaro", "jextest", nullptr, nullptr);
-  }
-};
-
-} // namespace
-
-TEST_F(AppInfoTest, IpcPathSuffixes)
+TEST(AppInfo, IpcPathSuffixes)
 {
+  AppInfo::set("print", "Tessaro", "jextest", nullptr, nullptr);
   const std::string dir = "/tmp/.jextest-1000/print.";
   struct {
     const char* name;
@@ -47,8 +36,9 @@ TEST_F(AppInfoTest, IpcPathSuffixes)
 
 // A directory someone else left open to others is tightened, and a missing
 // one is created again.
-TEST_F(AppInfoTest, OwnTmpDirIsCreatedPrivate)
+TEST(AppInfo, OwnTmpDirIsCreatedPrivate)
 {
+  AppInfo::set("print", "Tessaro", "jextest", nullptr, nullptr);
   std::string expect = "/tmp/.jextest-" + std::to_string(geteuid());
   rmdir(expect.c_str());
   mode_t old = umask(0);
@@ -63,7 +53,7 @@ TEST_F(AppInfoTest, OwnTmpDirIsCreatedPrivate)
   EXPECT_EQ(rmdir(expect.c_str()), 0);
 }
 
-TEST_F(AppInfoTest, MissingTranslation)
+TEST(AppInfo, MissingTranslation)
 {
   AppInfo::set("print", nullptr, "jextest", "os_no_such_key", "Printer");
   EXPECT_STREQ(AppInfo::getDisplayName(), "Missing translation");

@@ -18,15 +18,6 @@ using os::PasswdEntry;
 
 namespace {
 
-// The account every switch test moves to.
-const char* const Unprivileged = "nobody";
-
-bool isRoot()
-{
-  return geteuid() == 0;
-}
-
-// Whether a child process may make a private mount namespace.
 bool canUnshareMounts()
 {
   pid_t pid = fork();
@@ -62,7 +53,7 @@ TEST(PasswdEntry, MissingAccountMessages)
 // database mounted over the real one in a child process.
 TEST(PasswdEntryDeathTest, LargeRecordGrowsTheBuffer)
 {
-  if (!isRoot() || !canUnshareMounts())
+  if (geteuid() != 0 || !canUnshareMounts())
     GTEST_SKIP() << "mounting a test user database needs root and a "
                     "private mount namespace";
   char path[] = "/tmp/passwd-test-XXXXXX";
@@ -96,11 +87,11 @@ TEST(PasswdEntryDeathTest, LargeRecordGrowsTheBuffer)
 // process naming the call that failed.
 TEST(UserSwitchDeathTest, SwitchLeavesExactlyTheAccountsGroup)
 {
-  if (!isRoot())
+  if (geteuid() != 0)
     GTEST_SKIP() << "switching to another user needs root";
   PasswdEntry root(true), nobody(true);
   root.lookupByUid(0);
-  nobody.lookupByName(Unprivileged);
+  nobody.lookupByName("nobody");
   EXPECT_EXIT(
       {
         os::switchToUser(root);
@@ -130,7 +121,7 @@ TEST(UserSwitchDeathTest, IdentityChecks)
               ::testing::KilledBySignal(SIGABRT), "^Unexpected uid\n");
   EXPECT_EXIT(os::checkSwitchedIdentity(me, getgid() + 1),
               ::testing::ExitedWithCode(1), "^Unexpected gid\n");
-  if (isRoot()) {
+  if (geteuid() == 0) {
     // A saved uid that still allows going back is refused too.
     auto keepSavedUid = [] {
       if (setresuid(0, 0, 65534) != 0)

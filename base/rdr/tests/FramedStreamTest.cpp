@@ -11,11 +11,6 @@ using rdrtest::thrownMessage;
 
 namespace {
 
-std::vector<uint8_t> written(const rdr::MemOutStream& out)
-{
-  return std::vector<uint8_t>(out.data(), out.data() + out.length());
-}
-
 TEST(FramedOutStream, SmallEmptyAndFlushedMessages)
 {
   rdr::MemOutStream mem;
@@ -31,7 +26,7 @@ TEST(FramedOutStream, SmallEmptyAndFlushedMessages)
   out.flush(); // an empty frame is dropped
   out.writeU8(0x43);
   out.endMsg();
-  EXPECT_EQ(written(mem),
+  EXPECT_EQ(rdrtest::bytesOf(mem),
             (std::vector<uint8_t>{0x80, 5, 'h', 'e', 'l', 'l', 'o', 0x80, 0, 0,
                                   2, 0x41, 0x42, 0x80, 1, 0x43}));
   EXPECT_EQ(thrownMessage<rdr::FrameException>([&] { out.writeU8(1); }),
@@ -69,7 +64,7 @@ TEST(FramedInStream, NonBlockingSourceRetriesFromCheckpoint)
   out.startMsg();
   out.writeBytes(data.data(), data.size());
   out.endMsg();
-  auto wire = written(mem);
+  auto wire = rdrtest::bytesOf(mem);
   for (uint8_t b : {0x80, 4, 1, 2, 3, 4})
     wire.push_back(b);
   rdrtest::ChunkInStream src(wire, 1);
@@ -93,7 +88,7 @@ TEST(FramedInStream, NonBlockingSourceRetriesFromCheckpoint)
       blocks++;
     }
   }
-  EXPECT_EQ(written(copy), data);
+  EXPECT_EQ(rdrtest::bytesOf(copy), data);
   EXPECT_EQ(tail, 0x01020304u);
   EXPECT_GT(blocks, 60000u);
 }

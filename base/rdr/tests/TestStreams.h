@@ -5,6 +5,7 @@
 #include "ChunkInStream.h"
 
 #include <rdr/BufferedOutStream.h>
+#include <rdr/MemOutStream.h>
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -51,6 +52,11 @@ template <class E, class F> std::string thrownMessage(F f)
     return e.message();
   }
   return "<nothing thrown>";
+}
+
+inline std::vector<uint8_t> bytesOf(const rdr::MemOutStream& out)
+{
+  return std::vector<uint8_t>(out.data(), out.data() + out.length());
 }
 
 inline std::vector<uint8_t> pattern(size_t n)
