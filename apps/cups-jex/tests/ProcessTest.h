@@ -95,10 +95,9 @@ inline std::string handOff(const std::string& path, uint32_t len = ~0u)
 {
   if (len == ~0u)
     len = uint32_t(path.size());
-  std::string m(4, '\0');
-  for (int i = 0; i < 4; i++)
-    m[i] = char(len >> (24 - 8 * i));
-  return m + path;
+  return std::string{char(len >> 24), char(len >> 16), char(len >> 8),
+                     char(len)} +
+         path;
 }
 
 struct ProcessResult {
@@ -156,8 +155,8 @@ inline ProcessResult run(const std::vector<std::string>& argv,
   return Process(argv, input).wait();
 }
 
-// env(1) with env ("NAME=value" sets, a bare NAME removes), the cross
-// build's emulator words, the binary built for the target, then args.
+// env(1) with env ("NAME=value" sets, a bare NAME, listed first, removes), the
+// cross build's emulator words, the binary built for the target, then args.
 inline std::vector<std::string>
 targetCommand(const std::string& binary, const std::vector<std::string>& args,
               const std::vector<std::string>& env = {})

@@ -11,7 +11,6 @@
 #include <png.h>
 
 #include <cstring>
-
 #include <string>
 #include <vector>
 
@@ -41,34 +40,20 @@ inline std::string pageFile(int n, int w, int h, uint32_t physW = 0,
 struct Png {
   unsigned width = 0, height = 0;
   std::vector<uint8_t> rgb;
-  png_uint_32 ppmX = 0, ppmY = 0;
 };
 
-// Reads an RGB PNG file; an empty result when it cannot.
+// Reads a PNG file as RGB; an empty result when it cannot.
 inline Png readPng(const std::string& path)
 {
   Png p;
-  FILE* f = fopen(path.c_str(), "rbe");
-  if (!f)
-    return p;
-  png_structp png =
-      png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png)) == 0) {
-    png_init_io(png, f);
-    png_read_info(png, info);
-    int unit = 0;
-    png_get_pHYs(png, info, &p.ppmX, &p.ppmY, &unit);
-    p.width = png_get_image_width(png, info);
-    p.height = png_get_image_height(png, info);
-    p.rgb.resize(size_t(p.width) * p.height * 3);
-    for (unsigned y = 0; y < p.height; y++)
-      png_read_row(png, p.rgb.data() + size_t(y) * p.width * 3, nullptr);
-  } else {
-    p = Png();
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_file(&img, path.c_str())) {
+    img.format = PNG_FORMAT_RGB;
+    p.rgb.resize(PNG_IMAGE_SIZE(img));
+    if (png_image_finish_read(&img, nullptr, p.rgb.data(), 0, nullptr))
+      p.width = img.width, p.height = img.height;
   }
-  png_destroy_read_struct(&png, &info, nullptr);
-  fclose(f);
   return p;
 }
 
