@@ -19,7 +19,6 @@ public:
   FuzzInput(const uint8_t* data, size_t size) : p_(data), end_(data + size) {}
 
   size_t remaining() const { return size_t(end_ - p_); }
-  bool empty() const { return p_ == end_; }
 
   uint8_t byte() { return p_ < end_ ? *p_++ : 0; }
   uint16_t u16() { return uint16_t(byte() << 8 | byte()); }
@@ -40,18 +39,6 @@ public:
     const uint8_t* q = p_;
     p_ += *got;
     return q;
-  }
-  // The bytes up to the next occurrence of sep (consumed, not returned), or
-  // to the end of the input. Embedded NULs are kept.
-  std::string piece(char sep)
-  {
-    const uint8_t* q = p_;
-    while (p_ < end_ && *p_ != uint8_t(sep))
-      p_++;
-    std::string s(reinterpret_cast<const char*>(q), size_t(p_ - q));
-    if (p_ < end_)
-      p_++;
-    return s;
   }
   std::string rest()
   {

@@ -17,11 +17,9 @@
 
 // X(name): one line per target; the entry function is fuzz_<name>.
 #define JEX_FUZZ_TARGETS(X)                                                    \
-  X(utf8)                                                                      \
   X(framedIn)                                                                  \
   X(zrleDecode)                                                                \
   X(pageFile)                                                                  \
-  X(pageRoundTrip)                                                             \
   X(deviceUri)                                                                 \
   X(cupsRaster)                                                                \
   X(msgReader)                                                                 \

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace jexfuzz {
@@ -30,53 +31,39 @@ struct RefMsg {
 };
 
 // Messages as the frame format defines them: 2-byte big-endian headers, top
-// bit marking the last frame, 15 bits of payload length.
-std::vector<RefMsg> reference(const Bytes& data)
+// bit marking the last frame, 15 bits of payload length. Decoding stops
+// after the first incomplete message.
+std::vector<RefMsg> reference(const Bytes& d)
 {
   std::vector<RefMsg> msgs;
   size_t i = 0;
-  while (i < data.size()) {
+  while (i < d.size() && (msgs.empty() || msgs.back().complete)) {
     RefMsg m{{}, false};
-    for (;;) {
-      if (data.size() - i < 2)
-        break;
-      int word = data[i] << 8 | data[i + 1];
-      size_t len = size_t(word & 0x7fff);
+    while (!m.complete && d.size() - i >= 2) {
+      size_t len = size_t((d[i] & 0x7f) << 8 | d[i + 1]);
+      bool last = d[i] & 0x80;
       i += 2;
-      size_t have = std::min(len, data.size() - i);
-      m.payload.insert(m.payload.end(), data.begin() + long(i),
-                       data.begin() + long(i + have));
+      size_t have = std::min(len, d.size() - i);
+      m.payload.insert(m.payload.end(), d.data() + i, d.data() + i + have);
       i += have;
       if (have < len)
         break;
-      if (word & 0x8000) {
-        m.complete = true;
-        break;
-      }
+      m.complete = last;
     }
     msgs.push_back(m);
-    if (!m.complete)
-      break;
   }
   return msgs;
 }
 
 // A fixed pseudo-random choice of reads, seeded by the input.
-struct Ops {
-  uint32_t state;
-  int next()
-  {
-    state = state * 1103515245u + 12345u;
-    return int(state >> 16);
-  }
-};
+typedef std::minstd_rand Ops;
 
 // Reads the rest of a message of `left` bytes with typed reads; appends what
 // was read.
 void typedReads(rdr::InStream& in, size_t left, Ops& ops, Bytes& got)
 {
   while (left > 0) {
-    int op = ops.next() % 5;
+    int op = int(ops() % 5);
     if (op < 3 || left < 4) {
       // A 1, 2 or 4-byte big-endian read that fits what is left.
       size_t n = op == 0 || left < 2 ? 1 : op == 1 || left < 4 ? 2 : 4;
@@ -85,7 +72,7 @@ void typedReads(rdr::InStream& in, size_t left, Ops& ops, Bytes& got)
         got.push_back(uint8_t(v >> (8 * i)));
       left -= n;
     } else {
-      size_t n = std::min(left, size_t(ops.next() % 70000 + 1));
+      size_t n = std::min(left, size_t(ops() % 70000 + 1));
       size_t at = got.size();
       got.resize(at + n);
       in.readBytes(got.data() + at, n);

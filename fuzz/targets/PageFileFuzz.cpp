@@ -23,18 +23,14 @@ std::vector<uint8_t> wrap(int w, int h, FuzzInput& in)
 {
   size_t frame = size_t(in.range(1, 32767));
   std::vector<uint8_t> file;
-  putU32(file, uint32_t(w));
-  putU32(file, uint32_t(h));
-  putU32(file, in.u32()); // physical size and paper code: not checked
-  putU32(file, in.u32());
-  putU32(file, in.u32());
-  putU32(file, 1);
+  // Physical size and paper code (the middle three) are not checked.
+  for (uint32_t v :
+       {uint32_t(w), uint32_t(h), in.u32(), in.u32(), in.u32(), 1u})
+    putU32(file, v);
   std::vector<uint8_t> payload;
-  putU16(payload, 0x8010);
-  putU16(payload, 0);
-  putU16(payload, 0);
-  putU16(payload, unsigned(w));
-  putU16(payload, unsigned(h));
+  // Rectangle header: 0x8000 | ZRLE, then x, y, w, h.
+  for (unsigned v : {0x8010u, 0u, 0u, unsigned(w), unsigned(h)})
+    putU16(payload, v);
   size_t got;
   const uint8_t* tiles = in.take(in.remaining(), &got);
   Deflater z;

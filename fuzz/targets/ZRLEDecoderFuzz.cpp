@@ -6,15 +6,38 @@
 #include "../FuzzCheck.h"
 #include "../FuzzInput.h"
 #include "../FuzzTargets.h"
-#include "../PixelFormats.h"
 #include "../ZlibHelper.h"
 
 #include <plat/Exception.h>
+#include <rfb/PixelFormat.h>
 #include <rfbdec/ZRLEDecoder.h>
 
 #include <vector>
 
 namespace jexfuzz {
+
+namespace {
+
+// Every bpp the decoder takes, both byte orders, CPIXEL layouts of three
+// bytes (low and high) and of whole pixels, and a colour map.
+rfb::PixelFormat zrleFormat(uint8_t choice)
+{
+  switch (choice % 9) {
+  case 0: return rfb::PixelFormat::nativeRgb888();
+  case 1: return rfb::PixelFormat::bgr888();
+  case 2: return rfb::PixelFormat::argb8888();
+  case 3: return rfb::PixelFormat::rgb565();
+  case 4: return rfb::PixelFormat::rgb555();
+  case 5: return rfb::PixelFormat(); // bgr233
+  case 6: return rfb::PixelFormat::colourMap8();
+  // big-endian 32-bit, colour in the high three bytes
+  case 7: return rfb::PixelFormat(32, 24, true, true, 255, 255, 255, 24, 16, 8);
+  // big-endian rgb565
+  default: return rfb::PixelFormat(16, 16, true, true, 31, 63, 31, 11, 5, 0);
+  }
+}
+
+} // namespace
 
 int fuzz_zrleDecode(const uint8_t* data, size_t size)
 {

@@ -39,25 +39,17 @@ std::vector<fs::path> listDir(const fs::path& dir, bool wantDirs)
   return names;
 }
 
-[[noreturn]] void throwOnFailure(const char* what)
-{
-  throw jexfuzz::CheckFailed(what);
-}
-
-std::vector<jexfuzz::FuzzTarget> targets()
-{
-  std::vector<jexfuzz::FuzzTarget> v;
-  for (const jexfuzz::FuzzTarget* t = jexfuzz::fuzzTargets; t->name; t++)
-    v.push_back(*t);
-  return v;
-}
+// The list of targets ends with a null entry.
+const jexfuzz::FuzzTarget* const targetsEnd =
+    std::end(jexfuzz::fuzzTargets) - 1;
 
 class CorpusReplay : public testing::TestWithParam<jexfuzz::FuzzTarget> {};
 
 TEST_P(CorpusReplay, EveryInputPasses)
 {
   const jexfuzz::FuzzTarget& t = GetParam();
-  jexfuzz::setCheckFailureHandler(throwOnFailure);
+  jexfuzz::setCheckFailureHandler(
+      [](const char* what) { throw jexfuzz::CheckFailed(what); });
   std::vector<fs::path> files = listDir(corpusDir / t.name, false);
   EXPECT_FALSE(files.empty()) << "no seeds for " << t.name;
   for (const fs::path& f : files) {
@@ -76,7 +68,7 @@ TEST_P(CorpusReplay, EveryInputPasses)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Fuzz, CorpusReplay, testing::ValuesIn(targets()),
+    Fuzz, CorpusReplay, testing::ValuesIn(jexfuzz::fuzzTargets, targetsEnd),
     [](const testing::TestParamInfo<jexfuzz::FuzzTarget>& i) {
       return std::string(i.param.name);
     });
@@ -84,10 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
 // A corpus folder whose name matches no target would silently not run.
 TEST(CorpusReplayLayout, EveryFolderHasATarget)
 {
-  std::vector<jexfuzz::FuzzTarget> ts = targets();
   for (const fs::path& d : listDir(corpusDir, true))
     EXPECT_TRUE(std::any_of(
-        ts.begin(), ts.end(),
+        jexfuzz::fuzzTargets, targetsEnd,
         [&](const jexfuzz::FuzzTarget& t) { return d.filename() == t.name; }))
         << d << " has no target";
 }

@@ -53,7 +53,7 @@ public:
   void rectDeferred() override { deferred++; }
   int version() override { return version_; }
 
-  // The rectangle messages written so far, from the given one on.
+  // The rectangle messages written so far.
   std::vector<Bytes> messages()
   {
     std::vector<Bytes> all;
