@@ -111,10 +111,12 @@ struct ParallelZlibOutStream::Shared {
         deflaters.pop_back();
       }
       try {
-        plat::MutexUnlock u(pool.mutex());
-        if (!d)
-          d.reset(new Deflater(level));
-        d->deflateChunk(*c);
+        {
+          plat::MutexUnlock u(pool.mutex());
+          if (!d)
+            d.reset(new Deflater(level));
+          d->deflateChunk(*c);
+        }
         c->done = true;
       } catch (...) {
         fail(std::current_exception());
