@@ -2,6 +2,7 @@
 
 #include <loc/Localize.h>
 #include <os/AppInfo.h>
+#include <os/PrivateDir.h>
 
 #include <cerrno>
 #include <dirent.h>
@@ -48,26 +49,13 @@ SpoolDir::SpoolDir(const std::string& path, uid_t uid)
 {
   if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
     throw plat::SystemExceptionFmt("mkdir(%s)", errno, path.c_str());
-  fd_ = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd_ < 0) {
-    int err = errno;
-    struct stat st;
-    if ((err == ELOOP || err == ENOTDIR) && lstat(path.c_str(), &st) == 0)
-      unsafe(path,
-             S_ISLNK(st.st_mode) ? "agent_dir_is_link" : "agent_dir_not_dir",
-             st.st_uid, st.st_mode);
-    throw plat::SystemExceptionFmt("open(%s)", err, path.c_str());
-  }
-  struct stat st;
-  if (fstat(fd_, &st) != 0) {
-    int err = errno;
-    close(fd_);
-    throw plat::SystemExceptionFmt("fstat(%s)", err, path.c_str());
-  }
-  if (st.st_uid != uid || (st.st_mode & 077)) {
-    close(fd_);
-    unsafe(path, st.st_uid != uid ? "agent_dir_foreign" : "agent_dir_open",
-           st.st_uid, st.st_mode);
+  try {
+    fd_ = os::openPrivateDir(path.c_str(), uid);
+  } catch (os::UnsafePrivateDir& e) {
+    static const char* const problems[] = {
+        "agent_dir_is_link", "agent_dir_not_dir", "agent_dir_foreign",
+        "agent_dir_open"};
+    unsafe(path, problems[e.fault], e.owner, e.mode);
   }
 }
 

@@ -1,6 +1,7 @@
 #include <os/PrivateDir.h>
 
 #include <plat/Exception.h>
+#include <plat/String.h>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -8,6 +9,34 @@
 #include <unistd.h>
 
 namespace os {
+
+namespace {
+
+plat::String faultText(UnsafePrivateDir::Fault fault, const char* path,
+                       uid_t owner, mode_t mode, uid_t uid)
+{
+  switch (fault) {
+  case UnsafePrivateDir::SymbolicLink:
+    return plat::String::format("%s: is a symbolic link", path);
+  case UnsafePrivateDir::NotDirectory:
+    return plat::String::format("%s: not a directory", path);
+  case UnsafePrivateDir::ForeignOwner:
+    return plat::String::format("%s: owned by uid %u, not %u", path,
+                                (unsigned)owner, (unsigned)uid);
+  case UnsafePrivateDir::OpenMode: break;
+  }
+  return plat::String::format("%s: mode %04o lets group or others in", path,
+                              (unsigned)(mode & 07777));
+}
+
+} // namespace
+
+UnsafePrivateDir::UnsafePrivateDir(Fault fault, const char* path, uid_t owner,
+                                   mode_t mode, uid_t uid)
+    : plat::Exception(faultText(fault, path, owner, mode, uid).c_str()),
+      fault(fault), owner(owner), mode(mode)
+{
+}
 
 int openPrivateDir(const char* path, uid_t uid)
 {
@@ -22,22 +51,18 @@ int openPrivateDir(const char* path, uid_t uid)
     close(fd);
     throw plat::SystemExceptionFmt("fstat(\"%s\")", err, path);
   }
-  if (!S_ISDIR(st.st_mode)) {
-    close(fd);
-    throw plat::ExceptionFmt("%s: %s", path,
-                             S_ISLNK(st.st_mode) ? "is a symbolic link"
-                                                 : "not a directory");
-  }
-  if (st.st_uid != uid || (st.st_mode & 077) != 0) {
-    close(fd);
-    if (st.st_uid != uid) {
-      throw plat::ExceptionFmt("%s: owned by uid %u, not %u", path,
-                               (unsigned)st.st_uid, (unsigned)uid);
-    }
-    throw plat::ExceptionFmt("%s: mode %04o lets group or others in", path,
-                             (unsigned)(st.st_mode & 07777));
-  }
-  return fd;
+  UnsafePrivateDir::Fault fault;
+  if (!S_ISDIR(st.st_mode))
+    fault = S_ISLNK(st.st_mode) ? UnsafePrivateDir::SymbolicLink
+                                : UnsafePrivateDir::NotDirectory;
+  else if (st.st_uid != uid)
+    fault = UnsafePrivateDir::ForeignOwner;
+  else if (st.st_mode & 077)
+    fault = UnsafePrivateDir::OpenMode;
+  else
+    return fd;
+  close(fd);
+  throw UnsafePrivateDir(fault, path, st.st_uid, st.st_mode, uid);
 }
 
 int createPrivateFile(int dirFd, const char* dirPath, const char* name)

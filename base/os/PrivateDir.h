@@ -7,17 +7,32 @@
 // cannot redirect them.
 #pragma once
 
+#include <plat/Exception.h>
+
 #include <sys/types.h>
 
 namespace os {
 
-// Opens path (O_PATH|O_NOFOLLOW, close-on-exec) and returns the descriptor,
-// owned by the caller, once fstat shows a directory owned by uid without
-// group or other permission bits. Throws
-// plat::SystemExceptionFmt "open(\"<path>\")" when it cannot be opened
-// (ENOENT when nothing is there), and plat::Exception naming the path and
-// the fault for a symbolic link, another file type, another owner or a
-// mode that lets others in.
+// A directory that is there but cannot be trusted. The message names the
+// path and the fault in English; programs that speak to users in their
+// language build their own from `fault`, `owner` and `mode`.
+class UnsafePrivateDir : public plat::Exception {
+public:
+  enum Fault { SymbolicLink, NotDirectory, ForeignOwner, OpenMode };
+  UnsafePrivateDir(Fault fault, const char* path, uid_t owner, mode_t mode,
+                   uid_t uid);
+  Fault fault;
+  uid_t owner; // of what is there
+  mode_t mode; // its type and permission bits
+};
+
+// Opens path (O_PATH|O_NOFOLLOW, close-on-exec: good for the *at calls and
+// fstat, not for reading) and returns the descriptor, owned by the caller,
+// once fstat shows a directory owned by uid without group or other
+// permission bits. Throws plat::SystemExceptionFmt "open(\"<path>\")" when
+// it cannot be opened (ENOENT when nothing is there), and UnsafePrivateDir
+// for a symbolic link, another file type, another owner or a mode that
+// lets others in.
 int openPrivateDir(const char* path, uid_t uid);
 
 // Creates name inside dirFd, write-only, mode 0600, with

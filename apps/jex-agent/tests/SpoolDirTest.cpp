@@ -1,0 +1,48 @@
+#include "SpoolDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Each way a spool directory can be unsafe is refused with its own reason
+// and the owner found; a missing one is made private.
+TEST(SpoolDir, RefusesWhatOthersCouldReach)
+{
+  char base[] = "/tmp/jex-spooldir-XXXXXX";
+  ASSERT_TRUE(mkdtemp(base));
+  const std::string b = base, dir = b + "/dir", link = b + "/link",
+                    file = b + "/file", open = b + "/open";
+  mkdir(dir.c_str(), 0700);
+  mkdir(open.c_str(), 0755);
+  symlink(dir.c_str(), link.c_str());
+  close(creat(file.c_str(), 0600));
+  const std::string me = "owner: uid " + std::to_string(getuid());
+  const struct {
+    std::string path;
+    uid_t uid;
+    const char* reason;
+  } cases[] = {{link, getuid(), "it is a symbolic link"},
+               {file, getuid(), "it is not a directory"},
+               {dir, getuid() + 1, "it belongs to another user"},
+               {open, getuid(), "other users have access to it (mode 0755)"}};
+  for (const auto& c : cases) {
+    try {
+      agent::SpoolDir d(c.path, c.uid);
+      ADD_FAILURE() << c.path << " accepted";
+    } catch (agent::UnsafeDir& e) {
+      EXPECT_NE(std::string(e.message()).find(c.reason), std::string::npos)
+          << e.message();
+      EXPECT_NE(std::string(e.message()).find(me), std::string::npos);
+    }
+  }
+  const std::string fresh = b + "/fresh";
+  EXPECT_GE(agent::SpoolDir(fresh, getuid()).fd(), 0);
+  struct stat st;
+  ASSERT_EQ(stat(fresh.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  system(("rm -rf " + b).c_str());
+}
