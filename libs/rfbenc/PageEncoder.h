@@ -35,13 +35,14 @@ void encodePage(rdr::OutStream& file, PixelBuffer& page);
 // The page data of `page` encoded in the pixel format `pf` (the page is
 // read in its own format and translated), with `threads` threads in all,
 // the caller's included. With 1 this is encodePage above over a
-// TransPixelBuffer, byte for byte. With more, the caller's thread reads
-// the page in bands of whole tile rows (getImage of the full width), while
-// the workers translate and tile-encode the bands in order and deflate the
-// tile stream in chunks, writing to `file`, which they own until this
-// returns; the data decodes to the same tiles, its compressed bytes differ.
-// Memory: two bands of the page, plus the chunks of
-// rdr::ParallelZlibOutStream. Failures of any thread are thrown here after
+// TransPixelBuffer, byte for byte. With more, the threads take turns to
+// read the page in bands of whole tile rows (getImage of the full width,
+// top to bottom, one call at a time), each translating and tile-encoding
+// the bands it read, and deflate the tile stream in chunks; the workers
+// write to `file`, which they own until this returns. The data decodes to
+// the same tiles, its compressed bytes differ. Memory: a band of the page
+// per thread, plus the chunks of rdr::ParallelZlibOutStream. Workers block
+// the asynchronous signals. Failures of any thread are thrown here after
 // every worker has stopped.
 void encodePage(rdr::OutStream& file, PixelBuffer& page, const PixelFormat& pf,
                 int threads);
