@@ -10,6 +10,8 @@
 #include <plat/LogSrc.h>
 #include <plat/StringParameter.h>
 
+#include "../../plat/tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -81,14 +83,11 @@ TEST(CommandLineExample, ParseHelpAndReject)
   EXPECT_NE(std::string::npos, all.find("\nProtokollziele:\n  collect\n"));
 
   const char* bad[] = {"-ZlibLevel=2", "oops"};
-  try {
-    Configuration::global().parseCommandLine(2, bad, [](int) {});
-    ADD_FAILURE() << "accepted";
-  } catch (const Exception& e) {
-    EXPECT_STREQ("Ungültiges Argument 'oops'.  Mit -help aufrufen, um die "
-                 "Verwendung anzuzeigen.",
-                 e.message());
-  }
+  EXPECT_EQ(testutil::thrownMessage([&] {
+              Configuration::global().parseCommandLine(2, bad, [](int) {});
+            }),
+            "Ungültiges Argument 'oops'.  Mit -help aufrufen, um die "
+            "Verwendung anzuzeigen.");
   EXPECT_EQ(2, zlibLevel.getValue());
 
   loc::Localize::setLanguage("en_US");
