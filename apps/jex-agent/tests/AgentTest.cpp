@@ -69,7 +69,7 @@ protected:
     a = testAccounts("jexag")[0];
     b = testAccounts("jexag")[1];
     spool = "/tmp/.jex-" + a.uid;
-    removeSpool();
+    TearDown();
     chmod(tmp.path().c_str(), 0755); // the accounts reach their folders in it
     home = tmp.file("home");
     out = tmp.file("out");
@@ -78,9 +78,7 @@ protected:
       (void)!chown(d.c_str(), a.id, a.gid);
     }
   }
-  void TearDown() override { removeSpool(); }
-
-  void removeSpool()
+  void TearDown() override
   {
     std::error_code ignored;
     std::filesystem::remove_all(spool, ignored);

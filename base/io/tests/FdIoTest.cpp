@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <optional>
 #include <string>
-#include <vector>
 
 using testutil::FdGuard;
 
