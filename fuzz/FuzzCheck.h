@@ -1,11 +1,6 @@
-// Checks of the fuzz targets' own expectations (round trips, agreement of
-// two implementations, postconditions of a parser).
-//
-// A failed check must be a crash for the fuzzer, which only notices
-// crashes, but a test failure naming the input for the corpus replay test,
-// which goes on to the next input. So the failure goes through a handler:
-// by default it prints the check and aborts; the replay test installs one
-// that throws CheckFailed.
+// Checks of the fuzz targets' own expectations. A failure must crash for the
+// fuzzer, but be a test failure naming the input for the corpus replay,
+// which sets checkFailuresThrow and goes on to the next input.
 #pragma once
 
 #include <cstdio>
@@ -19,30 +14,17 @@ public:
   using std::logic_error::logic_error;
 };
 
-// Called with "file:line: condition"; must not return. Null restores the
-// default.
-typedef void (*CheckFailureHandler)(const char* what);
-
-inline void abortOnFailure(const char* what)
-{
-  fprintf(stderr, "fuzz check failed: %s\n", what);
-  abort();
-}
-
-inline CheckFailureHandler checkFailureHandler = abortOnFailure;
-
-inline void setCheckFailureHandler(CheckFailureHandler h)
-{
-  checkFailureHandler = h ? h : abortOnFailure;
-}
+inline bool checkFailuresThrow = false;
 
 [[noreturn]] inline void checkFailed(const char* file, int line,
                                      const char* cond)
 {
   char what[512];
   snprintf(what, sizeof(what), "%s:%d: %s", file, line, cond);
-  checkFailureHandler(what);
-  abort(); // a handler that returned
+  if (checkFailuresThrow)
+    throw CheckFailed(what);
+  fprintf(stderr, "fuzz check failed: %s\n", what);
+  abort();
 }
 
 } // namespace jexfuzz

@@ -1,10 +1,6 @@
-// jexfuzz::FuzzInput: carves typed values out of a fuzzer's byte string.
-//
-// Targets that need more than one value (a base and a text, a size and some
-// pixels) take them from the front of the input in a fixed order, so that a
-// saved input always means the same thing. Running out of bytes is not an
-// error: every getter then answers 0 or an empty piece, as the input ends.
-// The input is not owned and must outlive the object.
+// Carves typed values, in a fixed order, off the front of a fuzzer's input
+// (not owned), so that a saved input always means the same thing. Past its
+// end every getter answers 0 or an empty piece.
 #pragma once
 
 #include <cstddef>

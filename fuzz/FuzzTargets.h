@@ -1,21 +1,13 @@
-// The fuzz targets: one entry function per parser of untrusted input.
-//
-// Each function takes one input of any length and bytes, drives the code
-// under test with it and returns 0. Refusals the code promises (its
-// plat::Exception family) are caught inside; a crash, a fatal assertion, a
-// sanitizer report, an unexpected exception type, a hang or a failed
-// FUZZ_CHECK is a fault. The functions may be called any number of times in
-// one process, in any order.
-//
-// Each target is built as its own libFuzzer program fuzz_<name> (JEX_FUZZ),
-// and its corpus, fuzz/corpus/<name>/, is replayed by the fuzz_corpus_tests
-// test program of the normal suite.
+// The fuzz targets: one entry function per parser of untrusted input. Each
+// takes any bytes and returns 0; the refusals the code promises are caught
+// inside, anything else (crash, assertion, sanitizer report, other exception,
+// hang, failed FUZZ_CHECK) is a fault. Each is its own libFuzzer program
+// fuzz_<name> (JEX_FUZZ); fuzz_corpus_tests replays fuzz/corpus/<name>/.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-// X(name): one line per target; the entry function is fuzz_<name>.
 #define JEX_FUZZ_TARGETS(X)                                                    \
   X(framedIn)                                                                  \
   X(zrleDecode)                                                                \
@@ -37,7 +29,7 @@ struct FuzzTarget {
   int (*entry)(const uint8_t* data, size_t size);
 };
 
-// Every target, in the order of JEX_FUZZ_TARGETS; ends with a null name.
+// Ends with a null name.
 #define JEX_FUZZ_LIST_ENTRY(name) {#name, fuzz_##name},
 inline const FuzzTarget fuzzTargets[] = {
     JEX_FUZZ_TARGETS(JEX_FUZZ_LIST_ENTRY){nullptr, nullptr}};

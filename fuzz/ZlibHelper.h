@@ -12,10 +12,8 @@
 
 namespace jexfuzz {
 
-// One zlib stream. compress() appends the compressed form of its bytes to
-// out, ending at a sync-flush point as the encoder's rectangles do (no
-// final block); the first call's output starts with the zlib header, later
-// calls continue the same stream.
+// One zlib stream: each compress() appends its bytes to out up to a
+// sync-flush point, as the encoder's rectangles end.
 class Deflater {
 public:
   Deflater()

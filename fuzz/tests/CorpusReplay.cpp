@@ -1,7 +1,6 @@
-// Replays the fuzz corpus: every file of corpus/<target>/ goes to the
-// target's entry function. The corpus holds small seeds and every input
-// that once found a fault, named after what it broke, so the normal suite
-// (and its sanitizer and armhf runs) keeps those faults fixed.
+// Every file of corpus/<target>/ (seeds, and each input that once found a
+// fault, named after it) goes to the target, in every suite.
+#include "../../base/plat/tests/TestUtil.h"
 #include "../FuzzCheck.h"
 #include "../FuzzTargets.h"
 
@@ -9,7 +8,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <ostream>
 #include <string>
@@ -48,14 +46,11 @@ class CorpusReplay : public testing::TestWithParam<jexfuzz::FuzzTarget> {};
 TEST_P(CorpusReplay, EveryInputPasses)
 {
   const jexfuzz::FuzzTarget& t = GetParam();
-  jexfuzz::setCheckFailureHandler(
-      [](const char* what) { throw jexfuzz::CheckFailed(what); });
+  jexfuzz::checkFailuresThrow = true;
   std::vector<fs::path> files = listDir(corpusDir / t.name, false);
   EXPECT_FALSE(files.empty()) << "no seeds for " << t.name;
   for (const fs::path& f : files) {
-    std::ifstream in(f, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)),
-                      std::istreambuf_iterator<char>());
+    std::string bytes = testutil::readFile(f);
     // Exactly the file's size, so that ASan sees any overread.
     std::vector<uint8_t> data(bytes.begin(), bytes.end());
     try {
@@ -64,7 +59,7 @@ TEST_P(CorpusReplay, EveryInputPasses)
       ADD_FAILURE() << f.filename() << ": " << e.what();
     }
   }
-  jexfuzz::setCheckFailureHandler(nullptr);
+  jexfuzz::checkFailuresThrow = false;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -140,12 +140,6 @@ TEST_F(Job, AttacksRefusalsAndSettings)
          link(v.c_str(), ("/tmp/" + ini).c_str());
        },
        Agent, 0, "Name=My title"},
-      {"a FIFO and a directory at the old names",
-       [&] {
-         mkfifo(("/tmp/" + in).c_str(), 0666);
-         mkdir(("/tmp/" + ini).c_str(), 0777);
-       },
-       Agent, 0, "Name=My title"},
       {"a link and a FIFO the user planted in the private directory",
        [&] {
          symlink(v.c_str(), inDir(in).c_str());

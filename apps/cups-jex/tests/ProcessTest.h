@@ -2,12 +2,13 @@
 // processes run from memory files, and local test accounts.
 #pragma once
 
+#include "../../../base/plat/tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <dirent.h>
-#include <filesystem>
-#include <fstream>
 #include <grp.h>
 #include <pwd.h>
 #include <set>
@@ -23,11 +24,8 @@
 
 namespace jextest {
 
-inline std::string readFile(const std::string& path)
-{
-  std::ifstream f(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
-}
+using testutil::readFile;
+using testutil::TempDir;
 
 inline std::string writeFile(const std::string& path, const std::string& data)
 {
@@ -59,27 +57,6 @@ inline std::set<std::string> listDir(const std::string& dir,
   return names;
 }
 
-// A private directory under /tmp, removed with everything in it.
-struct TempDir {
-  TempDir()
-  {
-    char tmpl[] = "/tmp/jex-test-XXXXXX";
-    if (!mkdtemp(tmpl))
-      abort();
-    path = tmpl;
-  }
-  ~TempDir()
-  {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string file(const std::string& name) const { return path + "/" + name; }
-
-  std::string path;
-};
-
 // A stream socket connected to path, or -1.
 inline int connectTo(const std::string& path)
 {
@@ -110,10 +87,24 @@ inline int exitStatus(int st)
   return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
 }
 
+struct Account {
+  std::string name, uid;
+  uid_t id;
+  gid_t gid;
+};
+
+// Switches a child to account a for good; false when it could not.
+inline bool becomeAccount(const Account& a)
+{
+  return setgroups(0, nullptr) == 0 && setgid(a.gid) == 0 && setuid(a.id) == 0;
+}
+
 // A child with memory files as standard streams (it cannot block on them),
-// ended by its alarm (which survives exec) if it hangs for a minute.
+// run as account `as` when given, ended by its alarm (which survives exec)
+// if it hangs for a minute and killed if the test leaves it running.
 struct Process {
-  Process(const std::vector<std::string>& argv, const std::string& input)
+  Process(const std::vector<std::string>& argv, const std::string& input,
+          const Account* as = nullptr)
   {
     int in = memfd_create("in", MFD_CLOEXEC);
     EXPECT_EQ(pwrite(in, input.data(), input.size(), 0), (ssize_t)input.size());
@@ -123,6 +114,8 @@ struct Process {
       dup2(in, 0);
       dup2(out[0], 1);
       dup2(out[1], 2);
+      if (as && !becomeAccount(*as))
+        _exit(126);
       std::vector<char*> args;
       for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
@@ -133,13 +126,24 @@ struct Process {
     }
     close(in);
   }
+  ~Process()
+  {
+    if (pid > 0) {
+      kill(pid, SIGKILL);
+      wait();
+    }
+  }
+  // Standard output (0) or error (1) so far.
+  std::string stream(int i) const
+  {
+    return readFile("/proc/self/fd/" + std::to_string(out[i]));
+  }
   ProcessResult wait()
   {
     int st = 0;
     waitpid(pid, &st, 0);
-    ProcessResult r = {readFile("/proc/self/fd/" + std::to_string(out[0])),
-                       readFile("/proc/self/fd/" + std::to_string(out[1])),
-                       exitStatus(st)};
+    pid = -1;
+    ProcessResult r = {stream(0), stream(1), exitStatus(st)};
     close(out[0]);
     close(out[1]);
     return r;
@@ -183,12 +187,6 @@ inline void retry(const std::vector<std::string>& command)
     usleep(200000);
 }
 
-struct Account {
-  std::string name, uid;
-  uid_t id;
-  gid_t gid;
-};
-
 // Two local accounts named after this process (CTest runs test programs
 // side by side: none may delete another's), removed at exit. Empty unless
 // root and useradd succeeds.
@@ -217,11 +215,8 @@ inline const std::vector<Account>& testAccounts(const std::string& prefix)
 template <class F> int runAs(const Account& a, F f)
 {
   pid_t pid = fork();
-  if (pid == 0) {
-    if (setgroups(0, nullptr) != 0 || setgid(a.gid) != 0 || setuid(a.id) != 0)
-      _exit(126);
-    _exit(f());
-  }
+  if (pid == 0)
+    _exit(becomeAccount(a) ? f() : 126);
   int st = 0;
   waitpid(pid, &st, 0);
   return exitStatus(st);

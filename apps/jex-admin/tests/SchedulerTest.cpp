@@ -39,11 +39,11 @@ bool has(const std::string& s, const std::string& part)
   return s.find(part) != s.npos;
 }
 
-// Other test programs change the account files too: a locked file is
-// tried again.
-std::string retried(const std::string& cmd)
+// Runs cmd again every 0.2 s until it succeeds, at most `times` times (other
+// test programs lock the account files for a while).
+std::string retried(const std::string& cmd, int times = 50)
 {
-  return "(for i in $(seq 50); do " + cmd +
+  return "(for i in $(seq " + std::to_string(times) + "); do " + cmd +
          " && exit 0; sleep 0.2; done; exit 1)";
 }
 
@@ -99,9 +99,9 @@ protected:
     sh("pkill -u " + user_ + "; " JEX_QUEUE " remove " + user_);
   }
 
-  static std::string addQueue(const std::string& args)
+  static void addQueue(const std::string& args)
   {
-    return sh(JEX_QUEUE " add " + user_ + " " + args);
+    sh(JEX_QUEUE " add " + user_ + " " + args);
   }
   // Prints file as user_; returns the job id.
   static std::string print(const std::string& queue, const std::string& file,
@@ -119,9 +119,7 @@ protected:
   // Polls a shell condition for up to a minute.
   static bool waitFor(const std::string& cond)
   {
-    return !run("for i in $(seq 300); do " + cond +
-                " && exit 0; sleep 0.2; done; exit 1")
-                .first;
+    return !run(retried(cond, 300)).first;
   }
   static bool idle(const std::string& queue)
   {

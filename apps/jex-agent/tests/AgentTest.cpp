@@ -36,60 +36,27 @@ int sendAs(const Account& a, const std::string& path, const std::string& bytes,
   });
 }
 
-// The agent process (or another of its programs), its standard error in a
-// file.
-class AgentProc {
-public:
-  AgentProc(const Account& a, const std::string& home,
-            const std::vector<std::string>& args, const std::string& log,
-            const char* binary = JEX_AGENT)
-      : log_(log)
-  {
-    std::vector<std::string> argv =
-        targetCommand(binary, args, {"XDG_CONFIG_HOME", "HOME=" + home});
-    pid_ = fork();
-    if (pid_ == 0) {
-      int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-      dup2(fd, 1);
-      dup2(fd, 2);
-      if (setgroups(0, nullptr) != 0 || setgid(a.gid) != 0 || setuid(a.id) != 0)
-        _exit(126);
-      std::vector<char*> args;
-      for (std::string& s : argv)
-        args.push_back(&s[0]);
-      args.push_back(nullptr);
-      execvp(args[0], args.data());
-      _exit(127);
-    }
-  }
-  ~AgentProc()
-  {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
+// What p (the agent or another of its programs) has written so far.
+std::string log(const Process& p)
+{
+  return p.stream(0) + p.stream(1);
+}
 
-  std::string log() const { return readFile(log_); }
-  bool waitFor(const std::string& text) const
-  {
-    return waitUntil([&] { return log().find(text) != std::string::npos; });
-  }
-  // Ends the agent with sig (0: let it exit); its exit status.
-  int stop(int sig = SIGTERM)
-  {
-    if (sig)
-      kill(pid_, sig);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
+bool logged(const Process& p, const std::string& text)
+{
+  return waitUntil([&] { return log(p).find(text) != std::string::npos; });
+}
 
-private:
-  std::string log_;
-  pid_t pid_;
-};
+// Ends p with sig (0: lets it exit); its exit status, its log in *text.
+int stop(Process& p, int sig = SIGTERM, std::string* text = nullptr)
+{
+  if (sig)
+    kill(p.pid, sig);
+  ProcessResult r = p.wait();
+  if (text)
+    *text = r.out + r.err;
+  return r.status;
+}
 
 class AgentTest : public ::testing::Test {
 protected:
@@ -102,8 +69,8 @@ protected:
     a = testAccounts("jexag")[0];
     b = testAccounts("jexag")[1];
     spool = "/tmp/.jex-" + a.uid;
-    removeSpool();
-    chmod(tmp.path.c_str(), 0755); // the accounts reach their folders in it
+    TearDown();
+    chmod(tmp.path().c_str(), 0755); // the accounts reach their folders in it
     home = tmp.file("home");
     out = tmp.file("out");
     for (const std::string& d : {home, out}) {
@@ -111,21 +78,27 @@ protected:
       (void)!chown(d.c_str(), a.id, a.gid);
     }
   }
-  void TearDown() override { removeSpool(); }
-
-  void removeSpool()
+  void TearDown() override
   {
     std::error_code ignored;
     std::filesystem::remove_all(spool, ignored);
   }
 
-  std::unique_ptr<AgentProc> startAgent(std::vector<std::string> args = {})
+  // The agent, or another of its programs, as account a.
+  std::unique_ptr<Process> start(const std::vector<std::string>& args,
+                                 const char* binary = JEX_AGENT)
+  {
+    return std::make_unique<Process>(
+        targetCommand(binary, args, {"XDG_CONFIG_HOME", "HOME=" + home}), "",
+        &a);
+  }
+  std::unique_ptr<Process> startAgent(std::vector<std::string> args = {})
   {
     // English: the tests read the log.
     args.insert(args.begin(),
                 {"Name=test", "OutputDir=" + out, "Locale=en_US"});
-    std::unique_ptr<AgentProc> p(new AgentProc(a, home, args, tmp.file("log")));
-    EXPECT_TRUE(p->waitFor("Listening on")) << p->log();
+    std::unique_ptr<Process> p = start(args);
+    EXPECT_TRUE(logged(*p, "Listening on")) << log(*p);
     return p;
   }
 
@@ -156,12 +129,12 @@ protected:
   }
 
   // Until the agent has logged the outcome of n jobs, delivered or not.
-  static bool waitForJobs(const AgentProc& agent, size_t n)
+  static bool waitForJobs(const Process& agent, size_t n)
   {
     return waitUntil([&] {
-      std::string log = agent.log();
+      std::string text = log(agent);
       size_t count = 0;
-      for (size_t at = 0; (at = log.find("Job \"", at)) != log.npos; at++)
+      for (size_t at = 0; (at = text.find("Job \"", at)) != text.npos; at++)
         count++;
       return count >= n;
     });
@@ -195,7 +168,7 @@ TEST_F(AgentTest, JobsFromTheBackend)
             isPdf ? pdf : raster.out);
     ASSERT_EQ(r.status, 0) << r.err;
   }
-  ASSERT_TRUE(waitForJobs(*agent, 3)) << agent->log();
+  ASSERT_TRUE(waitForJobs(*agent, 3)) << log(*agent);
   for (const std::string& folder : listDir(out)) {
     std::string dir = out + "/" + folder;
     if (exists(dir + "/Report.pdf")) {
@@ -235,14 +208,14 @@ TEST_F(AgentTest, StartDeliversLeftoversAndRemovesOldStrays)
                             {time(nullptr) - 7200, 0}};
   utimensat(AT_FDCWD, oldStray.c_str(), old, 0);
   auto agent = startAgent();
-  ASSERT_TRUE(waitForJobs(*agent, 2)) << agent->log();
+  ASSERT_TRUE(waitForJobs(*agent, 2)) << log(*agent);
   std::set<std::string> failed = listDir(out + "/failed");
   ASSERT_EQ(failed.size(), 1u);
   EXPECT_EQ(listDir(out + "/failed/" + *failed.begin()),
             std::set<std::string>({"jex-83.ini", "jex-83-0.zrle"}));
   EXPECT_EQ(listDir(spool, "jex-"), std::set<std::string>({"jex-82-0.zrle"}));
   // SIGTERM: stops listening, removes its socket, exits 0.
-  EXPECT_EQ(agent->stop(), 0);
+  EXPECT_EQ(stop(*agent), 0);
   EXPECT_FALSE(exists(spool + "/print.test"));
 }
 
@@ -299,7 +272,7 @@ TEST_F(AgentTest, HostileHandOffsAreRefused)
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(sendAs(c.as, sock, c.bytes, c.holdMs), 0);
-    EXPECT_TRUE(agent->waitFor(c.logText)) << agent->log();
+    EXPECT_TRUE(logged(*agent, c.logText)) << log(*agent);
   }
   chmod(spool.c_str(), 0700);
   EXPECT_EQ(listDir(out), std::set<std::string>());
@@ -310,7 +283,7 @@ TEST_F(AgentTest, HostileHandOffsAreRefused)
   // Still serving: a good job goes through.
   std::string good = spoolJob("94", 1);
   EXPECT_EQ(sendAs(a, sock, handOff(good)), 0);
-  EXPECT_TRUE(waitForJobs(*agent, 1)) << agent->log();
+  EXPECT_TRUE(waitForJobs(*agent, 1)) << log(*agent);
 }
 
 // One agent per name; agent.conf applies below the command line.
@@ -326,15 +299,15 @@ TEST_F(AgentTest, SecondAgentExitsAndSettingsFileYieldsToCommandLine)
   EXPECT_TRUE(exists(spool + "/print.test"));
   EXPECT_FALSE(exists(spool + "/print.fromfile"));
 
-  AgentProc second(a, home, {"Name=test", "OutputDir=" + out, "Locale=en_US"},
-                   tmp.file("log2"));
-  EXPECT_EQ(second.stop(0), 0);
-  EXPECT_NE(readFile(tmp.file("log2")).find("already running"),
-            std::string::npos);
+  std::string text;
+  EXPECT_EQ(
+      stop(*start({"Name=test", "OutputDir=" + out, "Locale=en_US"}), 0, &text),
+      0);
+  EXPECT_NE(text.find("already running"), std::string::npos) << text;
 
   std::string job = spoolJob("95", 1);
   EXPECT_EQ(sendAs(a, spool + "/print.test", handOff(job)), 0);
-  EXPECT_TRUE(waitForJobs(*first, 1)) << first->log();
+  EXPECT_TRUE(waitForJobs(*first, 1)) << log(*first);
 }
 
 // jex-log shows a job's lines as they happen, in order, at its own level
@@ -344,39 +317,38 @@ TEST_F(AgentTest, LogFollowerSeesJobsAndIsAlone)
   auto agent = startAgent();
   std::string ctl = spool + "/print.test.ctl";
   std::vector<std::string> args = {"Name=test", "Level=100", "Locale=en_US"};
-  AgentProc follower(a, home, args, tmp.file("follow"), JEX_LOG);
-  ASSERT_TRUE(follower.waitFor("a follower reads the log")) << agent->log();
-  AgentProc second(a, home, args, tmp.file("second"), JEX_LOG);
-  EXPECT_EQ(second.stop(0), 1);
-  EXPECT_NE(second.log().find("Another jex-log already shows"),
-            std::string::npos)
-      << second.log();
+  auto follower = start(args, JEX_LOG);
+  ASSERT_TRUE(logged(*follower, "a follower reads the log")) << log(*agent);
+  std::string text;
+  EXPECT_EQ(stop(*start(args, JEX_LOG), 0, &text), 1);
+  EXPECT_NE(text.find("Another jex-log already shows"), std::string::npos)
+      << text;
   chmod(spool.c_str(), 0711);
   chmod(ctl.c_str(), 0777);
   EXPECT_EQ(sendAs(b, ctl, ""), 0);
-  EXPECT_TRUE(agent->waitFor("LogServer: refused a connection from uid"))
-      << agent->log();
+  EXPECT_TRUE(logged(*agent, "LogServer: refused a connection from uid"))
+      << log(*agent);
   chmod(spool.c_str(), 0700);
 
   std::string job = spoolJob("96", 2);
   EXPECT_EQ(sendAs(a, spool + "/print.test", handOff(job)), 0);
-  ASSERT_TRUE(follower.waitFor("Job \"Job 96\" delivered")) << follower.log();
-  std::string seen = follower.log();
+  ASSERT_TRUE(logged(*follower, "Job \"Job 96\" delivered")) << log(*follower);
+  std::string seen = log(*follower);
   size_t tookIn = seen.find("Agent: took in " + job + " (2 files)");
   EXPECT_LT(tookIn, seen.find("Delivery: Job \"Job 96\" delivered"));
-  EXPECT_EQ(agent->log().find("took in"), std::string::npos);
+  EXPECT_EQ(log(*agent).find("took in"), std::string::npos);
 
-  EXPECT_EQ(follower.stop(SIGINT), 0);
-  EXPECT_TRUE(agent->waitFor("the follower left"));
+  EXPECT_EQ(stop(*follower, SIGINT), 0);
+  EXPECT_TRUE(logged(*agent, "the follower left"));
   // Nothing logged while nobody followed is kept for the next follower.
   EXPECT_EQ(sendAs(a, spool + "/print.test", handOff(spoolJob("97", 1))), 0);
-  ASSERT_TRUE(waitForJobs(*agent, 2)) << agent->log();
-  AgentProc later(a, home, args, tmp.file("later"), JEX_LOG);
-  ASSERT_TRUE(later.waitFor("a follower reads the log")) << agent->log();
-  EXPECT_EQ(agent->stop(), 0);
-  EXPECT_EQ(later.stop(0), 1);
-  EXPECT_EQ(later.log().find("97"), std::string::npos) << later.log();
-  EXPECT_NE(later.log().find("closed the connection"), std::string::npos);
+  ASSERT_TRUE(waitForJobs(*agent, 2)) << log(*agent);
+  auto later = start(args, JEX_LOG);
+  ASSERT_TRUE(logged(*later, "a follower reads the log")) << log(*agent);
+  EXPECT_EQ(stop(*agent), 0);
+  EXPECT_EQ(stop(*later, 0, &text), 1);
+  EXPECT_EQ(text.find("97"), std::string::npos) << text;
+  EXPECT_NE(text.find("closed the connection"), std::string::npos);
   EXPECT_FALSE(exists(ctl));
 }
 

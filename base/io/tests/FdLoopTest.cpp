@@ -2,15 +2,12 @@
 
 #include <io/FdHandler.h>
 #include <io/FdLoop.h>
-#include <io/Kicker.h>
 #include <os/SocketUtil.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 
 using testutil::FdGuard;
 
@@ -47,37 +44,7 @@ private:
   FdGuard r_, w_;
 };
 
-class CountingKickee : public io::Kicker::Callback {
-public:
-  void kicked() override { kicks++; }
-  std::atomic<int> kicks{0};
-};
-
 } // namespace
-
-TEST(FdLoop, KickFromAnotherThreadWakesTheLoop)
-{
-  io::FdLoop loop;
-  CountingKickee kickee;
-  io::Kicker kicker(&kickee);
-
-  std::thread other([&] {
-    usleep(50 * 1000);
-    kicker.kick();
-  });
-  loop.waitAndProcess(20000); // a kick that does not wake it fails here
-  other.join();
-  EXPECT_EQ(1, kickee.kicks.load());
-
-  // Several kicks before the loop looks collapse into one notification,
-  // and the pipe is left empty.
-  kicker.kick();
-  kicker.kick();
-  loop.waitAndProcess(1000);
-  EXPECT_EQ(2, kickee.kicks.load());
-  loop.waitAndProcess(0);
-  EXPECT_EQ(2, kickee.kicks.load());
-}
 
 TEST(FdLoop, HandlersMayUnregisterOthersDuringDispatch)
 {

@@ -11,17 +11,6 @@ using testutil::MemIo;
 using testutil::msg;
 using testutil::Recorder;
 
-TEST(MsgIpc, WireBytesAndBadNameReply)
-{
-  MemIo io(msg("Xyz", "body"), size_t(-1));
-  io::MsgIpc ipc(io::MsgIpc::ReplyBadName, &io, false);
-  ipc.writeMsg("Abc").writeBytes("xyz", 3);
-  ipc.endMsg();
-  ipc.readMessage();
-  EXPECT_EQ(std::string("\x80\x07\x03") + "Abcxyz" + msg("badMsg", "\x03Xyz"),
-            io.sent());
-}
-
 TEST(MsgIpc, ReadMessageFailuresSkipTheMessage)
 {
   MemIo io(msg("B") + msg("A", "a") + msg("badMsg", "\x01Q") + msg("A"),

@@ -1,8 +1,5 @@
 // Choosing the language from Locale and the environment.
 #include <loc/LocaleSetter.h>
-#include <loc/Localize.h>
-
-#include <plat/Configuration.h>
 
 #include <gtest/gtest.h>
 
@@ -49,18 +46,4 @@ TEST(LocaleSetter, LocaleParameterThenEnvironment)
     fakeEnv = c.env;
     EXPECT_STREQ(c.expect, LocaleSetter::choose(c.locale, &lookupEnv));
   }
-}
-
-TEST(LocaleSetter, LocaleParameterChangesTheLanguage)
-{
-  plat::ConfigParameter* p = plat::Configuration::global().find("Locale");
-  ASSERT_EQ(&LocaleSetter::localeParam(), p);
-  ASSERT_TRUE(p->setFromText("fr_FR", plat::PriorityPreference));
-  EXPECT_STREQ("fr_FR", Localize::language());
-  ASSERT_TRUE(p->setFromText("de_DE", 40));
-  EXPECT_STREQ("de_DE", Localize::language());
-  p->unset(40);
-  EXPECT_STREQ("fr_FR", Localize::language());
-  p->unset(plat::PriorityPreference);
-  Localize::setLanguage("en_US");
 }

@@ -4,6 +4,8 @@
 #include <plat/Exception.h>
 #include <rdr/MemInStream.h>
 
+#include "../../plat/tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -68,13 +70,11 @@ TEST(TransMap, ReloadKeepsTextsAliveAndBadFilesAreRefused)
   EXPECT_STREQ("two", map.lookup("de_DE", "x"));
   EXPECT_STREQ("one", first);
 
-  try {
-    load(map, "msgid \"a\"\nmsgstr \"A\"\n\nmsgid \"b\nmsgstr \"B\"\n",
-         "fr_FR");
-    FAIL();
-  } catch (const plat::Exception& e) {
-    EXPECT_STREQ("Bad translation file: line 4", e.message());
-  }
+  EXPECT_EQ("Bad translation file: line 4", testutil::thrownMessage([&] {
+              load(map,
+                   "msgid \"a\"\nmsgstr \"A\"\n\nmsgid \"b\nmsgstr \"B\"\n",
+                   "fr_FR");
+            }));
   EXPECT_STREQ("A", map.lookup("fr_FR", "a")); // kept
   EXPECT_THROW(load(map, "garbage\n", "fr_FR"), plat::Exception);
   EXPECT_THROW(load(map, "msgid \"a\"\nmsgstr \"\\q\"\n", "fr_FR"),

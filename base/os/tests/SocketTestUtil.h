@@ -1,11 +1,10 @@
-// Test helpers for socket code: a private temporary directory, a Unix-domain
-// socket bound in it, a descriptor guard (all cleaned up by their
-// destructors) and a count of the process's open descriptors.
+// Test helpers for socket code: a Unix-domain socket bound in a private
+// directory and a count of the process's open descriptors.
 #pragma once
 
+#include "../../plat/tests/TestUtil.h"
+
 #include <dirent.h>
-#include <filesystem>
-#include <stdlib.h>
 #include <string.h>
 #include <string>
 #include <sys/socket.h>
@@ -25,45 +24,6 @@ inline int openDescriptorCount()
   closedir(d);
   return n - 1; // the directory's own descriptor
 }
-
-class FdGuard {
-public:
-  explicit FdGuard(int fd = -1) : fd_(fd) {}
-  ~FdGuard() { reset(-1); }
-  FdGuard(const FdGuard&) = delete;
-  FdGuard& operator=(const FdGuard&) = delete;
-  int get() const { return fd_; }
-  void reset(int fd)
-  {
-    if (fd_ >= 0)
-      close(fd_);
-    fd_ = fd;
-  }
-
-private:
-  int fd_;
-};
-
-class TempDir {
-public:
-  TempDir()
-  {
-    char tmpl[] = "/tmp/jexio-XXXXXX";
-    if (char* p = mkdtemp(tmpl))
-      path_ = p;
-  }
-  ~TempDir()
-  {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-
-private:
-  std::string path_;
-};
 
 // A listening (or, with listenToo false, merely bound) stream socket at
 // path; the directory it lives in removes the socket file.

@@ -7,6 +7,8 @@
 #include <plat/LogDestMem.h>
 #include <plat/StringParameter.h>
 
+#include "TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -64,12 +66,9 @@ TEST_F(ConfigParameterTest, TextSyntaxOfEachType)
 
   StringParameter s("Str", "d", "abc", false, &conf);
   EXPECT_FALSE(s.setFromText(nullptr, PriorityPreference));
-  try {
-    s.setFromText("\xc0\x80", PriorityPreference);
-    FAIL() << "no BadUtf8";
-  } catch (const BadUtf8& e) {
-    EXPECT_STREQ("Bad UTF-8 string for Str", e.message());
-  }
+  EXPECT_EQ("Bad UTF-8 string for Str", testutil::thrownMessage<BadUtf8>([&] {
+              s.setFromText("\xc0\x80", PriorityPreference);
+            }));
 
   // Sixteen hex digits are the bytes of the value, lowest first.
   S64Parameter l("Big", "d", "int64:0000000000000000", false, &conf);

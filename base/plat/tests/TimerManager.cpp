@@ -148,20 +148,3 @@ TEST_F(TimerTest, JumpRestartsPendingTimersFromNow)
                 "30 Time has moved backwards - restarting timers",
                 "30 Time has jumped forwards - restarting timers"}));
 }
-
-TEST(TimerManagerDeathTest, ThreadRules)
-{
-  EXPECT_DEATH(TimerManager::current(), "thrInst");
-  EXPECT_DEATH(
-      {
-        TimerManager a;
-        TimerManager b;
-      },
-      "nested \\|\\| !thrInst");
-  TimerManager outer;
-  {
-    TimerManager inner(true);
-    EXPECT_EQ(TimerManager::current(), &inner);
-  }
-  EXPECT_EQ(TimerManager::current(), &outer);
-}

@@ -3,36 +3,20 @@
 #include <plat/Exception.h>
 
 #include "LogCapture.h"
+#include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 using namespace plat;
+using testutil::readFile;
+using testutil::thrownMessage;
 
 namespace {
-
-// A private temporary directory removed with its contents.
-struct TempDir {
-  std::string path;
-  TempDir()
-  {
-    char tmpl[] = "/tmp/plat-file-test-XXXXXX";
-    path = mkdtemp(tmpl);
-  }
-  ~TempDir()
-  {
-    std::string cmd = "rm -rf '" + path + "'";
-    if (system(cmd.c_str()) != 0)
-      ADD_FAILURE() << "cannot remove " << path;
-  }
-  std::string operator/(const char* name) const { return path + "/" + name; }
-};
 
 struct UmaskGuard {
   mode_t old;
@@ -47,39 +31,11 @@ mode_t modeOf(const std::string& path)
   return st.st_mode & 07777;
 }
 
-// The message of the SystemException f throws, "" when none; its errno
-// must be err unless err is 0.
-template <typename F> std::string sysError(F f, int err = 0)
-{
-  try {
-    f();
-  } catch (const SystemException& e) {
-    EXPECT_TRUE(err == 0 || e.err() == err) << e.err();
-    return e.message();
-  }
-  return "";
-}
-
-bool startsWith(const std::string& s, const std::string& prefix)
-{
-  return s.compare(0, prefix.size(), prefix) == 0;
-}
-
-std::string readAll(const std::string& path)
-{
-  FilePtr f(path.c_str(), FilePtr::Read);
-  std::string s;
-  int c;
-  while ((c = fgetc(f.get())) != EOF)
-    s += char(c);
-  return s;
-}
-
 class FileTest : public ::testing::Test {
 protected:
   void touch() { FilePtr f(p.c_str(), FilePtr::Write); }
-  TempDir dir;
-  std::string p = dir / "f";
+  testutil::TempDir dir;
+  std::string p = dir.file("f");
 };
 
 } // namespace
@@ -96,12 +52,12 @@ TEST_F(FileTest, ModesAndFlags)
     FilePtr f(p.c_str(), FilePtr::Write, FilePtr::Append);
     fputs("def", f.get());
   }
-  EXPECT_EQ(readAll(p), "abcdef");
+  EXPECT_EQ(readFile(p), "abcdef");
   {
     FilePtr f(p.c_str(), FilePtr::ReadWrite); // "r+": keeps the data
     fputs("X", f.get());
   }
-  EXPECT_EQ(readAll(p), "Xbcdef");
+  EXPECT_EQ(readFile(p), "Xbcdef");
   {
     FilePtr f(p.c_str(), FilePtr::ReadWrite, FilePtr::Truncate);
     EXPECT_TRUE(fcntl(fileno(f.get()), F_GETFD) & FD_CLOEXEC);
@@ -109,9 +65,9 @@ TEST_F(FileTest, ModesAndFlags)
     EXPECT_TRUE(fcntl(fd, F_GETFD) & FD_CLOEXEC);
     close(fd);
   }
-  EXPECT_EQ(readAll(p), "");
+  EXPECT_EQ(readFile(p), "");
 
-  std::string r = dir / "h";
+  std::string r = dir.file("h");
   {
     UmaskGuard mask(0);
     FilePtr f(r.c_str(), FilePtr::Write, FilePtr::Private);
@@ -121,10 +77,10 @@ TEST_F(FileTest, ModesAndFlags)
 
 TEST_F(FileTest, OpenFailuresAndStandardStreams)
 {
-  std::string p = dir / "missing";
-  EXPECT_TRUE(
-      startsWith(sysError([&] { FilePtr(p.c_str(), FilePtr::Read); }, ENOENT),
-                 "Error opening \"" + p + "\": "));
+  std::string p = dir.file("missing");
+  EXPECT_EQ(thrownMessage<SystemException>(
+                [&] { FilePtr(p.c_str(), FilePtr::Read); }),
+            "Error opening \"" + p + "\": No such file or directory (2)");
   EXPECT_FALSE(FilePtr(p.c_str(), FilePtr::Read, FilePtr::NoThrow));
 
   // "-" is standard input or output, never closed.
@@ -148,8 +104,8 @@ TEST_F(FileTest, ResetClosesOwnedAndReportsCloseFailure)
   ASSERT_TRUE(broken);
   close(fileno(broken));
   f.reset(broken, true);
-  EXPECT_TRUE(
-      startsWith(sysError([&] { f.reset(stdout, false); }, EBADF), "fclose: "));
+  EXPECT_EQ(thrownMessage<SystemException>([&] { f.reset(stdout, false); }),
+            "fclose: Bad file descriptor (9)");
   EXPECT_EQ(f.get(), stdout); // taken despite the failure
 }
 
@@ -163,13 +119,13 @@ TEST_F(FileTest, DestructorLogsCloseFailureWhenAsked)
     FilePtr f(broken, true, logIt);
   }
   ASSERT_EQ(cap.lines().size(), 1u);
-  EXPECT_TRUE(startsWith(cap.lines()[0], "0 fclose: "));
+  EXPECT_EQ(cap.lines()[0], "0 fclose: Bad file descriptor (9)");
 }
 
 TEST_F(FileTest, MkDir)
 {
   UmaskGuard mask(022);
-  std::string d = dir / "d";
+  std::string d = dir.file("d");
   EXPECT_TRUE(mkDir(d.c_str(), false));
   EXPECT_EQ(modeOf(d), 0755u);
   EXPECT_FALSE(mkDir(d.c_str(), true, false));
@@ -177,9 +133,9 @@ TEST_F(FileTest, MkDir)
   EXPECT_FALSE(mkDir(d.c_str(), true, true));
   EXPECT_EQ(modeOf(d), 0700u);
 
-  std::string bad = dir / "missing/x";
-  EXPECT_TRUE(startsWith(sysError([&] { mkDir(bad.c_str(), true); }, ENOENT),
-                         "mkDir(" + bad + "): "));
+  std::string bad = dir.file("missing/x");
+  EXPECT_EQ(thrownMessage<SystemException>([&] { mkDir(bad.c_str(), true); }),
+            "mkDir(" + bad + "): No such file or directory (2)");
 }
 
 TEST_F(FileTest, MakePrivate)
@@ -194,8 +150,9 @@ TEST_F(FileTest, MakePrivate)
     fileMakePrivate(fileno(f.get()), nullptr);
   }
   EXPECT_EQ(modeOf(p), 0600u);
-  std::string missing = dir / "missing";
-  EXPECT_TRUE(
-      startsWith(sysError([&] { fileMakePrivate(-1, missing.c_str()); }),
-                 "fileMakePrivate/stat(" + missing + "): "));
+  std::string missing = dir.file("missing");
+  EXPECT_EQ(thrownMessage<SystemException>(
+                [&] { fileMakePrivate(-1, missing.c_str()); }),
+            "fileMakePrivate/stat(" + missing +
+                "): No such file or directory (2)");
 }

@@ -2,6 +2,8 @@
 
 #include <plat/Exception.h>
 
+#include "TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -25,12 +27,8 @@ TEST(hex, DecodeEncodeAndRefusals)
     EXPECT_FALSE(tryHexDecode(bad, back)) << bad;
     EXPECT_TRUE(back.empty()) << bad;
   }
-  try {
-    hexDecode("abc", back);
-    FAIL() << "no exception";
-  } catch (Exception& e) {
-    EXPECT_STREQ(e.message(), "Bad hex string");
-  }
+  EXPECT_EQ(testutil::thrownMessage([&] { hexDecode("abc", back); }),
+            "Bad hex string");
 }
 
 TEST(hex, ConstantTimeCompareAndWipe)

@@ -2,26 +2,15 @@
 
 #include <plat/Exception.h>
 
+#include "TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <string>
 
 using namespace plat;
-
-namespace {
-
-template <typename F> std::string badNumMessage(F f)
-{
-  try {
-    f();
-  } catch (BadNum& e) {
-    return e.message();
-  }
-  return "(no exception)";
-}
-
-} // namespace
+using testutil::thrownMessage;
 
 TEST(parseNum, TryFormsMovePastTheNumberOrLeaveEverything)
 {
@@ -58,20 +47,20 @@ TEST(parseNum, LimitsSignsAndMessages)
   EXPECT_STREQ(p, "x");
 
   const char* const Int = "Failed to parse integer";
-  EXPECT_EQ(badNumMessage([] { parseS32("2147483648"); }), Int);
-  EXPECT_EQ(badNumMessage([] { parseS32("12 "); }), Int);
-  EXPECT_EQ(badNumMessage([] { parseU32(" -0"); }), Int);
-  EXPECT_EQ(badNumMessage([] { parseU32("6", 10, 7, 9); }), Int);
-  EXPECT_EQ(badNumMessage([] { parseS64("9223372036854775808"); }),
+  EXPECT_EQ(thrownMessage<BadNum>([] { parseS32("2147483648"); }), Int);
+  EXPECT_EQ(thrownMessage<BadNum>([] { parseS32("12 "); }), Int);
+  EXPECT_EQ(thrownMessage<BadNum>([] { parseU32(" -0"); }), Int);
+  EXPECT_EQ(thrownMessage<BadNum>([] { parseU32("6", 10, 7, 9); }), Int);
+  EXPECT_EQ(thrownMessage<BadNum>([] { parseS64("9223372036854775808"); }),
             "Failed to parse S64 integer");
-  EXPECT_EQ(badNumMessage([] {
+  EXPECT_EQ(thrownMessage<BadNum>([] {
               const char* q = "-";
               parseS64Next(q);
             }),
             "Failed to parse S64 integer");
-  EXPECT_EQ(badNumMessage([] { parseU64("18446744073709551616"); }),
+  EXPECT_EQ(thrownMessage<BadNum>([] { parseU64("18446744073709551616"); }),
             "Failed to parse U64 integer");
-  EXPECT_EQ(
-      badNumMessage([] { parseS32("4", 10, -3, 3, "port out of range"); }),
-      "port out of range");
+  EXPECT_EQ(thrownMessage<BadNum>(
+                [] { parseS32("4", 10, -3, 3, "port out of range"); }),
+            "port out of range");
 }

@@ -2,6 +2,8 @@
 
 #include <plat/Exception.h>
 
+#include "TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,12 +14,7 @@ namespace {
 
 std::string parseError(const char* text)
 {
-  try {
-    parseIsoTime(text);
-  } catch (const Exception& e) {
-    return e.message();
-  }
-  return "accepted";
+  return testutil::thrownMessage([&] { parseIsoTime(text); });
 }
 
 struct tm makeTm(int y, int mon, int d, int h, int mi, int s)

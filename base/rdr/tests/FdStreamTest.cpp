@@ -58,21 +58,6 @@ TEST(FdInStream, ReadsUntilTheWriterCloses)
   EXPECT_THROW(second.check(true, 1), rdr::EndOfStream);
 }
 
-TEST(FdInStream, NonBlockingEmptyPipeReturnsToCheckpoint)
-{
-  FdPair p(true);
-  ASSERT_EQ(write(p.b.get(), "\x01\x02\x03", 3), 3);
-  rdr::FdInStream in(p.a.get());
-  in.setNonBlocking(true);
-  EXPECT_EQ(in.readU8(), 1);
-  in.setCheckpoint();
-  EXPECT_EQ(in.readU8(), 2);
-  EXPECT_THROW(in.readU32(), rdr::BlockException);
-  EXPECT_EQ(in.pos(), 1);
-  ASSERT_EQ(write(p.b.get(), "\x04\x05", 2), 2);
-  EXPECT_EQ(in.readU32(), 0x02030405u);
-}
-
 TEST(FdInStream, BlockingModeWaitsAndTimesOut)
 {
   FdPair p(true);

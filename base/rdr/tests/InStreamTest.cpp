@@ -78,27 +78,6 @@ TEST(MemInStream, RepositionNotBeforeCheckpoint)
             "Can't reposition before checkpoint");
 }
 
-TEST(ReadLine, LineEndsNulRepairAndStreamEnd)
-{
-  ChunkInStream in(bytes(std::string("a\r\nb\n\nc\rd", 9)), 2, 3);
-  plat::DString line;
-  bool nul = true;
-  EXPECT_TRUE(in.readLine(line, 0, &nul));
-  EXPECT_STREQ(line.c_str(), "a");
-  EXPECT_FALSE(nul);
-  for (const char* expect : {"b", "", "cd"}) { // the stream end ends "cd"
-    in.readLine(line);
-    EXPECT_STREQ(line.c_str(), expect);
-  }
-  EXPECT_THROW(in.readLine(line), rdr::EndOfStream);
-
-  ChunkInStream in2(bytes(std::string("x\0y\n\xc3\x28z\n", 8)), 100);
-  EXPECT_TRUE(in2.readLine(line, 0, &nul));
-  EXPECT_TRUE(nul);
-  EXPECT_FALSE(in2.readLine(line, 0, nullptr, true));
-  EXPECT_STREQ(line.c_str(), "\xef\xbf\xbd(z");
-}
-
 TEST(ReadLine, LengthLimit)
 {
   for (int maxLen : {0, 5}) { // 0: the default limit
@@ -113,20 +92,6 @@ TEST(ReadLine, LengthLimit)
                   [&] { in.readLine(line, maxLen); }),
               "String exceeds maximum length");
   }
-}
-
-TEST(ReadString, LengthPrefixed)
-{
-  const uint8_t data[] = {2,   'h', 'i', 0, 0, 0, 3,  'a',
-                          'b', 'c', 0,   0, 1, 0, 'x'};
-  rdr::MemInStream in(data, sizeof(data));
-  plat::DString s;
-  in.readString8(s);
-  EXPECT_STREQ(s.c_str(), "hi");
-  in.readString32(s, 3);
-  EXPECT_STREQ(s.c_str(), "abc");
-  EXPECT_THROW(in.readString32(s, 255), rdr::StringTooLongException);
-  EXPECT_EQ(in.readU8(), 'x'); // the over-long string was skipped
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // buffered streams in tests, and a reader of compressed output.
 #pragma once
 
+#include "../../plat/tests/TestUtil.h"
 #include "ChunkInStream.h"
 
 #include <rdr/BufferedOutStream.h>
@@ -43,16 +44,7 @@ private:
   size_t chunk_;
 };
 
-// Runs f, which must throw E; returns the message (empty when it did not).
-template <class E, class F> std::string thrownMessage(F f)
-{
-  try {
-    f();
-  } catch (E& e) {
-    return e.message();
-  }
-  return "<nothing thrown>";
-}
+using testutil::thrownMessage;
 
 inline std::vector<uint8_t> bytesOf(const rdr::MemOutStream& out)
 {

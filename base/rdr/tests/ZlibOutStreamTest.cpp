@@ -39,35 +39,6 @@ TEST(ZlibOutStream, SyncFlushInflatesToWhatWasWritten)
   }
 }
 
-// A flush with nothing new emits nothing; a reset starts a new stream, which
-// keeps the bytes buffered before it only when asked to.
-TEST(ZlibOutStream, RepeatedFlushAndReset)
-{
-  rdr::MemOutStream first, second;
-  rdr::ZlibOutStream z(&first, 0, -1, true);
-  z.flush();
-  EXPECT_EQ(first.length(), 0u);
-  z.writeBytes("abc", 3);
-  z.flush();
-  size_t once = first.length();
-  z.flush();
-  z.flushCompressed(false);
-  EXPECT_EQ(first.length(), once);
-  z.flushCompressed(true); // stronger than the sync flush before it
-  EXPECT_GT(first.length(), once);
-  EXPECT_EQ(inflateAll(first.data(), first.length(), true),
-            (std::vector<uint8_t>{'a', 'b', 'c'}));
-
-  z.writeBytes("dropped", 7);
-  z.resetStream();
-  z.writeBytes("kept", 4);
-  z.resetStream(rdr::ZlibOutStream::KeepBuffered);
-  z.setUnderlying(&second);
-  z.flush();
-  EXPECT_EQ(inflateAll(second.data(), second.length(), true),
-            (std::vector<uint8_t>{'k', 'e', 'p', 't'}));
-}
-
 TEST(ZlibOutStream, Failures)
 {
   rdr::ZlibOutStream z(nullptr, 8);

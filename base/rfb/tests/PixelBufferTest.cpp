@@ -3,29 +3,17 @@
 
 #include <plat/Exception.h>
 
+#include "../../plat/tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
 using namespace rfb;
-
-namespace {
-
-std::string assertionText(const std::function<void()>& f)
-{
-  try {
-    f();
-  } catch (const plat::AssertionFail& e) {
-    return e.message();
-  }
-  return "";
-}
-
-} // namespace
+using testutil::thrownMessage;
 
 TEST(Rect, IntersectAndRegionRoundTrip)
 {
@@ -52,8 +40,8 @@ TEST(FullFramePixelBuffer, AddressingAtNonZeroOrigin)
   // Empty requests are not checked, wherever they are.
   EXPECT_EQ(pb.getPixelsRW(Rect(500, 500, 500, 600), &stride), nullptr);
 
-  std::string msg =
-      assertionText([&] { pb.getPixelsRW(Rect(105, 55, 111, 56), &stride); });
+  std::string msg = thrownMessage<plat::AssertionFail>(
+      [&] { pb.getPixelsRW(Rect(105, 55, 111, 56), &stride); });
   EXPECT_NE(msg.find(": getPixelsRW out of bounds: 105,55 to 111,56 outside "
                      "100,50 to 110,60"),
             std::string::npos)
@@ -138,7 +126,8 @@ TEST(ManagedPixelBuffer, ResizeAndFormat)
 TEST(ManagedPixelBuffer, GrowthBeyond16BitCoordinatesFails)
 {
   ManagedPixelBuffer pb(PixelFormat::rgb222(), 4, 4);
-  std::string msg = assertionText([&] { pb.setSize(40000, 1); });
+  std::string msg =
+      thrownMessage<plat::AssertionFail>([&] { pb.setSize(40000, 1); });
   EXPECT_NE(msg.find("'Rect(RgnRect(rect)) == rect'"), std::string::npos)
       << msg;
   EXPECT_EQ(pb.getRect(), Rect(0, 0, 4, 4)); // old state kept
