@@ -1,8 +1,9 @@
 #include "SpoolDir.h"
 
+#include "../../../base/plat/tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -12,12 +13,12 @@
 // and the owner found; a missing one is made private.
 TEST(SpoolDir, RefusesWhatOthersCouldReach)
 {
-  char base[] = "/tmp/jex-spooldir-XXXXXX";
-  ASSERT_TRUE(mkdtemp(base));
-  const std::string b = base, dir = b + "/dir", link = b + "/link",
-                    file = b + "/file", open = b + "/open";
+  testutil::TempDir tmp;
+  const std::string dir = tmp.file("dir"), link = tmp.file("link"),
+                    file = tmp.file("file"), open = tmp.file("open");
   mkdir(dir.c_str(), 0700);
-  mkdir(open.c_str(), 0755);
+  mkdir(open.c_str(), 0700);
+  chmod(open.c_str(), 0755);
   symlink(dir.c_str(), link.c_str());
   close(creat(file.c_str(), 0600));
   const std::string me = "owner: uid " + std::to_string(getuid());
@@ -34,15 +35,14 @@ TEST(SpoolDir, RefusesWhatOthersCouldReach)
       agent::SpoolDir d(c.path, c.uid);
       ADD_FAILURE() << c.path << " accepted";
     } catch (agent::UnsafeDir& e) {
-      EXPECT_NE(std::string(e.message()).find(c.reason), std::string::npos)
-          << e.message();
-      EXPECT_NE(std::string(e.message()).find(me), std::string::npos);
+      const std::string message = e.message();
+      EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+      EXPECT_NE(message.find(me), std::string::npos) << message;
     }
   }
-  const std::string fresh = b + "/fresh";
+  const std::string fresh = tmp.file("fresh");
   EXPECT_GE(agent::SpoolDir(fresh, getuid()).fd(), 0);
   struct stat st;
   ASSERT_EQ(stat(fresh.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
-  system(("rm -rf " + b).c_str());
 }
