@@ -121,29 +121,6 @@ void CupsPixelBuffer::readLine(uint8_t* dst)
     memset(dst + 3 * x, line_[x] ^ flip, 3);
 }
 
-void CupsPixelBuffer::getImage(void* imageBuf, const rfb::Rect& r, int stride)
-{
-  const int width = (int)header_.cupsWidth;
-  // Whole rows not read yet go straight into the caller's memory, without
-  // the band cache, when each line fits in its row.
-  if (r.isEmpty() || r.tl.x != 0 || r.br.x != width ||
-      (stride != 0 && stride != width) || r.tl.y < cacheRect_.br.y ||
-      r.tl.y < nextLine_ ||
-      (grey_ == NotGrey && header_.cupsBytesPerLine != (size_t)width * 3)) {
-    rfb::PixelBuffer::getImage(imageBuf, r, stride);
-    return;
-  }
-  uint8_t* rows = static_cast<uint8_t*>(imageBuf);
-  const size_t rowBytes = (size_t)width * 3;
-  line_.resize(grey_ == NotGrey ? 0 : header_.cupsBytesPerLine);
-  while (nextLine_ < r.tl.y)
-    readLine(rows);
-  for (int y = 0; y < r.height(); y++)
-    readLine(rows + y * rowBytes);
-  // The rows are gone: asking for them again is an error, as for a band.
-  cacheRect_ = rfb::Rect(0, r.br.y, width, r.br.y);
-}
-
 const uint8_t* CupsPixelBuffer::getPixelsR(const rfb::Rect& r, int* stride)
 {
   if (r.isEmpty())

@@ -38,11 +38,6 @@ public:
   // pixels a side.
   bool nextPage();
 
-  // Whole rows below those read so far, full width, are read straight into
-  // imageBuf (lines padded beyond their pixels excepted); anything else is
-  // copied from the band cache (getPixelsR).
-  void getImage(void* imageBuf, const rfb::Rect& r, int stride = 0) override;
-
   // Pointer into the band cache; *stride is the page width in pixels.
   // Reads raster lines as needed (blocks on the raster's descriptor). Throws
   // JobError "Unexpected end of CUPS page data" on a short line.

@@ -6,7 +6,7 @@
 #include "JobFile.h"
 #include "PageHeader.h"
 
-#include <rfb/PixelFormat.h>
+#include <rfb/TransPixelBuffer.h>
 #include <rfbenc/PageEncoder.h>
 
 namespace cupsraster {
@@ -30,8 +30,10 @@ void convertRasterJob(int fd, const char* inputName, JobFileSet& files,
                                    h.HWResolution[0], h.HWResolution[1],
                                    h.PageSize[0], h.PageSize[1]));
 
-    rfb::encodePage(file, page, rfb::PixelFormat::nativeRgb888(),
-                    rfb::encoderThreads);
+    rfb::TransPixelBuffer native;
+    native.setPF(rfb::PixelFormat::nativeRgb888());
+    native.setPixelBuffer(&page);
+    rfb::encodePage(file, native, rfb::encoderThreads);
     file.finish();
 
     pages.push_back(file.path());

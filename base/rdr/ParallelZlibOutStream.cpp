@@ -1,15 +1,14 @@
 #include <rdr/ParallelZlibOutStream.h>
 
 #include <plat/Exception.h>
-#include <plat/unix/WorkerPool.h>
+#include <plat/unix/Threading.h>
 
 #include <zlib.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <deque>
-#include <exception>
-#include <vector>
 
 namespace rdr {
 
@@ -90,42 +89,42 @@ private:
   int level_;
 };
 
+// Releases a held mutex for the lifetime of the object.
+class Unlocked {
+public:
+  explicit Unlocked(plat::Mutex& m) : m_(m) { m_.unlock(); }
+  ~Unlocked() { m_.lock(); }
+  Unlocked(const Unlocked&) = delete;
+  Unlocked& operator=(const Unlocked&) = delete;
+
+private:
+  plat::Mutex& m_;
+};
+
 } // namespace
 
-// State shared by the caller and the jobs, guarded by the pool's mutex. A
-// chunk is in exactly one of: the caller's hands (current), `order` (posted
-// for deflating, being deflated, or done and waiting for its turn to be
-// written), `free`.
+// State shared by the caller and the workers, guarded by `mutex`. A chunk
+// is in exactly one of: the caller's hands (current), `pending` and
+// `order` (waiting to be deflated), only `order` (being deflated, or done
+// and waiting for its turn to be written), `free`.
 struct ParallelZlibOutStream::Shared {
-  Shared(plat::WorkerPool& pool, int level) : pool(pool), level(level) {}
+  explicit Shared(int level) : level(level) {}
 
-  // The job of one chunk: deflates it with the lock released, then writes
-  // what is ready. Skipped once the stream fails or is being destroyed.
-  void deflateJob(Chunk* c)
+  // Deflates the oldest pending chunk with the lock released, then writes
+  // what is ready. Called with the lock held.
+  void work(Deflater& deflater)
   {
-    plat::MutexLock l(pool.mutex());
-    if (!failure && !stopping) {
-      std::unique_ptr<Deflater> d;
-      if (!deflaters.empty()) {
-        d = std::move(deflaters.back());
-        deflaters.pop_back();
-      }
-      try {
-        {
-          plat::MutexUnlock u(pool.mutex());
-          if (!d)
-            d.reset(new Deflater(level));
-          d->deflateChunk(*c);
-        }
-        c->done = true;
-      } catch (...) {
-        fail(std::current_exception());
-      }
-      if (d)
-        deflaters.push_back(std::move(d));
-      writeReady();
+    Chunk* c = pending.front();
+    pending.pop_front();
+    try {
+      Unlocked u(mutex);
+      deflater.deflateChunk(*c);
+    } catch (...) {
+      fail(std::current_exception());
+      return;
     }
-    jobs--;
+    c->done = true;
+    writeReady();
   }
 
   // Writes finished chunks in input order. One thread writes at a time;
@@ -139,15 +138,17 @@ struct ParallelZlibOutStream::Shared {
     while (!failure && !stopping && !order.empty() && order.front()->done) {
       Chunk* c = order.front();
       try {
-        plat::MutexUnlock u(pool.mutex());
+        Unlocked u(mutex);
         underlying->writeBytes(c->out.get(), c->outLen);
       } catch (...) {
+        writing = false;
         fail(std::current_exception());
-        break;
+        return;
       }
       order.pop_front();
       c->done = false;
       free.push_back(c);
+      progress.broadcast();
     }
     writing = false;
   }
@@ -156,56 +157,75 @@ struct ParallelZlibOutStream::Shared {
   {
     if (!failure)
       failure = e;
+    pending.clear();
+    progress.broadcast();
   }
 
-  void rethrowFailure()
-  {
-    if (failure)
-      std::rethrow_exception(failure);
-  }
-
-  plat::WorkerPool& pool;
+  plat::Mutex mutex;
+  plat::Condition workReady; // workers wait for pending chunks
+  plat::Condition progress;  // the caller waits for free chunks
+  std::deque<Chunk*> pending;
   std::deque<Chunk*> order;
   std::vector<Chunk*> free;
   std::vector<std::unique_ptr<Chunk>> chunks;
-  std::vector<std::unique_ptr<Deflater>> deflaters;
+  std::unique_ptr<Deflater> callerDeflater;
   OutStream* underlying = nullptr;
-  int jobs = 0; // posted and not ended
   bool writing = false;
   bool stopping = false;
   std::exception_ptr failure;
   int level;
 };
 
+class ParallelZlibOutStream::Worker : public plat::Thread {
+public:
+  explicit Worker(Shared& s)
+      : plat::Thread("ParallelZlibOutStream"), s_(s), deflater_(s.level)
+  {
+  }
+  ~Worker() override { join(); }
+
+  void run() override
+  {
+    plat::MutexLock l(s_.mutex);
+    for (;;) {
+      while (!s_.stopping && s_.pending.empty())
+        s_.workReady.wait(s_.mutex, -1);
+      if (s_.stopping)
+        return;
+      s_.work(deflater_);
+    }
+  }
+
+private:
+  Shared& s_;
+  Deflater deflater_;
+};
+
 ParallelZlibOutStream::ParallelZlibOutStream(OutStream* out, int nWorkers,
                                              int level, size_t size)
-    : ParallelZlibOutStream(
-          out, std::make_unique<plat::WorkerPool>(std::max(nWorkers, 1)),
-          nullptr, level, size)
+    : shared(new Shared(level)), current(nullptr), chunkSize(size), offset(0)
 {
-}
-
-ParallelZlibOutStream::ParallelZlibOutStream(OutStream* out,
-                                             plat::WorkerPool& pool, int level,
-                                             size_t size)
-    : ParallelZlibOutStream(out, nullptr, &pool, level, size)
-{
-}
-
-ParallelZlibOutStream::ParallelZlibOutStream(
-    OutStream* out, std::unique_ptr<plat::WorkerPool> own,
-    plat::WorkerPool* pool, int level, size_t size)
-    : ownPool(std::move(own)),
-      shared(new Shared(pool ? *pool : *ownPool, level)), current(nullptr),
-      chunkSize(size), offset(0)
-{
+  if (nWorkers < 1)
+    nWorkers = 1;
   shared->underlying = out;
-  // One chunk per thread that may deflate (the caller's included), one
-  // being written and one being filled.
-  for (int i = 0; i < shared->pool.workers() + 2; i++) {
+  for (int i = 0; i < nWorkers + 2; i++) {
     shared->chunks.emplace_back(new Chunk(chunkSize));
     shared->free.push_back(shared->chunks.back().get());
   }
+  for (int i = 0; i < nWorkers; i++)
+    workers.emplace_back(new Worker(*shared));
+
+  // Threads inherit the creator's mask; blocking around their start leaves
+  // no moment at which a worker could take a signal.
+  sigset_t all, old;
+  sigfillset(&all);
+  for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+    sigdelset(&all, sig);
+  pthread_sigmask(SIG_BLOCK, &all, &old);
+  for (auto& w : workers)
+    w->start();
+  pthread_sigmask(SIG_SETMASK, &old, nullptr);
+
   current = shared->free.back();
   shared->free.pop_back();
   ptr = start();
@@ -214,10 +234,13 @@ ParallelZlibOutStream::ParallelZlibOutStream(
 
 ParallelZlibOutStream::~ParallelZlibOutStream()
 {
-  Shared& s = *shared;
-  plat::MutexLock l(s.pool.mutex());
-  s.stopping = true;
-  s.pool.wait([&] { return s.jobs == 0; });
+  {
+    plat::MutexLock l(shared->mutex);
+    shared->stopping = true;
+    shared->pending.clear();
+    shared->workReady.broadcast();
+  }
+  workers.clear();
 }
 
 uint8_t* ParallelZlibOutStream::start() const
@@ -227,14 +250,14 @@ uint8_t* ParallelZlibOutStream::start() const
 
 void ParallelZlibOutStream::setUnderlying(OutStream* out)
 {
-  plat::MutexLock l(shared->pool.mutex());
+  plat::MutexLock l(shared->mutex);
   PLAT_ASSERT_THROW(shared->order.empty());
   shared->underlying = out;
 }
 
 OutStream* ParallelZlibOutStream::bottomStream()
 {
-  plat::MutexLock l(shared->pool.mutex());
+  plat::MutexLock l(shared->mutex);
   return shared->underlying ? shared->underlying->bottomStream() : this;
 }
 
@@ -265,16 +288,15 @@ void ParallelZlibOutStream::submit()
   if (len == 0)
     return;
   {
-    Shared& s = *shared;
-    plat::MutexLock l(s.pool.mutex());
-    s.rethrowFailure();
-    if (!s.underlying)
+    plat::MutexLock l(shared->mutex);
+    rethrowFailure();
+    if (!shared->underlying)
       throw plat::Exception("ParallelZlibOutStream: no underlying stream");
     current->len = len;
     current->first = offset == 0;
-    s.order.push_back(current);
-    s.jobs++;
-    s.pool.post([&s, c = current] { s.deflateJob(c); });
+    shared->pending.push_back(current);
+    shared->order.push_back(current);
+    shared->workReady.signal();
   }
   const Chunk* prev = current;
   offset += len;
@@ -292,19 +314,33 @@ void ParallelZlibOutStream::submit()
 }
 
 // Waits for a free chunk (making it current) or for everything to be
-// written, running waiting jobs rather than idling.
+// written, deflating waiting chunks itself rather than idling.
 void ParallelZlibOutStream::waitFor(bool allWritten)
 {
   Shared& s = *shared;
-  plat::MutexLock l(s.pool.mutex());
-  s.pool.wait([&] {
-    return s.failure || (allWritten ? s.order.empty() : !s.free.empty());
-  });
-  s.rethrowFailure();
+  plat::MutexLock l(s.mutex);
+  for (;;) {
+    rethrowFailure();
+    if (allWritten ? s.order.empty() : !s.free.empty())
+      break;
+    if (s.pending.empty()) {
+      s.progress.wait(s.mutex, -1);
+      continue;
+    }
+    if (!s.callerDeflater)
+      s.callerDeflater.reset(new Deflater(s.level));
+    s.work(*s.callerDeflater);
+  }
   if (!allWritten) {
     current = s.free.back();
     s.free.pop_back();
   }
+}
+
+void ParallelZlibOutStream::rethrowFailure()
+{
+  if (shared->failure)
+    std::rethrow_exception(shared->failure);
 }
 
 } // namespace rdr

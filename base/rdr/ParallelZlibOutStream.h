@@ -14,25 +14,23 @@
 //
 // While data is being compressed the underlying stream belongs to the
 // workers: the caller may use it again only after flushCompressed() has
-// returned, and must not have written to it in between.
+// returned, and must not have written to it in between. Memory is bounded:
+// at most workers + 2 chunks exist, and when all are in use the caller's
+// thread deflates a waiting chunk itself instead of idling.
 //
-// The deflating runs as jobs of a plat::WorkerPool, the stream's own or
-// one it shares with other work of the same task. Memory is bounded: at
-// most the pool's workers + 2 chunks exist, and when all are in use the
-// caller's thread runs waiting jobs itself instead of idling. A failure of a
-// job (deflate, or the underlying stream throwing) stops the work; the
-// exception is rethrown on the caller's thread by the next write that needs
-// room or by the next flush. Destruction lets the job running finish its chunk,
-// drops what was not written yet, and waits until no job of the stream is left.
+// Worker threads block every asynchronous signal, so signals meant for the
+// process reach the caller's thread. A failure on a worker (deflate, or the
+// underlying stream throwing) stops the work; the exception is rethrown on
+// the caller's thread by the next write that needs room or by the next
+// flush. Destruction stops the workers after the chunk each is deflating,
+// drops what was not written yet, and joins them.
 #pragma once
 
 #include <rdr/OutStream.h>
 
+#include <exception>
 #include <memory>
-
-namespace plat {
-class WorkerPool;
-}
+#include <vector>
 
 namespace rdr {
 
@@ -40,15 +38,11 @@ class ParallelZlibOutStream : public OutStream {
 public:
   enum { DictionarySize = 32768, DefaultChunkSize = 131072 };
 
-  // With a pool of `workers` threads of its own (at least one). level is a
-  // zlib compression level (-1: zlib's default). Throws plat::Exception
-  // when a deflate state cannot be set up.
+  // Starts `workers` threads (at least one). level is a zlib compression
+  // level (-1: zlib's default). Throws plat::Exception when a deflate state
+  // cannot be set up.
   ParallelZlibOutStream(OutStream* underlying, int workers, int level = -1,
                         size_t chunkSize = DefaultChunkSize);
-  // Deflating on `pool` (not owned; it must outlive the stream), whose
-  // mutex the caller must not hold when it writes or flushes.
-  ParallelZlibOutStream(OutStream* underlying, plat::WorkerPool& pool,
-                        int level = -1, size_t chunkSize = DefaultChunkSize);
   ~ParallelZlibOutStream() override;
   ParallelZlibOutStream(const ParallelZlibOutStream&) = delete;
   ParallelZlibOutStream& operator=(const ParallelZlibOutStream&) = delete;
@@ -76,17 +70,15 @@ protected:
 private:
   struct Chunk;
   struct Shared;
-
-  ParallelZlibOutStream(OutStream* underlying,
-                        std::unique_ptr<plat::WorkerPool> own,
-                        plat::WorkerPool* shared, int level, size_t chunkSize);
+  class Worker;
 
   uint8_t* start() const;
   void submit();
   void waitFor(bool allWritten);
+  void rethrowFailure();
 
-  std::unique_ptr<plat::WorkerPool> ownPool;
   std::unique_ptr<Shared> shared;
+  std::vector<std::unique_ptr<Worker>> workers;
   Chunk* current;
   size_t chunkSize;
   size_t offset;

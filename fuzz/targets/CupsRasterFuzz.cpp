@@ -1,7 +1,7 @@
 // A CUPS raster job as the backend reads it: the stream goes through the
 // CUPS imaging library (bound at run time) into CupsPixelBuffer, and each
-// page through the page encoder, translated to native rgb888, and the
-// page-file header, as the raster conversion does. Only
+// page through the translation to native rgb888 into the page encoder and
+// the page-file header, as the raster conversion does. Only
 // plat::Exception may come out. The library itself is not instrumented:
 // this target is about what the backend does with the headers and lines
 // the library hands over.
@@ -14,7 +14,7 @@
 
 #include <plat/Exception.h>
 #include <rdr/MemOutStream.h>
-#include <rfb/PixelFormat.h>
+#include <rfb/TransPixelBuffer.h>
 #include <rfbenc/PageEncoder.h>
 
 #include <sys/mman.h>
@@ -72,10 +72,11 @@ int fuzz_cupsRaster(const uint8_t* data, size_t size)
         FUZZ_CHECK(ph.width == h.cupsWidth && ph.height == h.cupsHeight);
         rfb::Rect r = page.getRect();
         if (uint64_t(r.width()) * uint64_t(r.height()) <= MaxEncodedPixels) {
-          // Odd pages through the threaded road, which reads whole bands.
+          rfb::TransPixelBuffer native;
+          native.setPF(rfb::PixelFormat::nativeRgb888());
+          native.setPixelBuffer(&page);
           rdr::MemOutStream out;
-          rfb::encodePage(out, page, rfb::PixelFormat::nativeRgb888(),
-                          1 + n % 2);
+          rfb::encodePage(out, native);
         } else if (!r.isEmpty()) {
           int stride;
           int rows = r.height() < 16 ? r.height() : 16;

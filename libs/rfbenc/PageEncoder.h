@@ -18,7 +18,6 @@ class OutStream;
 namespace rfb {
 
 class PixelBuffer;
-class PixelFormat;
 
 // Writes the page data of `page`, the rectangle (0, 0)-(width, height) of
 // the buffer, to `file` at its current position. Uses a fresh encoder, so
@@ -32,20 +31,13 @@ class PixelFormat;
 // does.
 void encodePage(rdr::OutStream& file, PixelBuffer& page);
 
-// The page data of `page` encoded in the pixel format `pf` (the page is
-// read in its own format and translated), with `threads` threads in all,
-// the caller's included. With 1 this is encodePage above over a
-// TransPixelBuffer, byte for byte. With more, the threads take turns to
-// read the page in bands of whole tile rows (getImage of the full width,
-// top to bottom, one call at a time), each translating and tile-encoding
-// the bands it read, and deflate the tile stream in chunks; the workers
-// write to `file`, which they own until this returns. The data decodes to
-// the same tiles, its compressed bytes differ. Memory: a band of the page
-// per thread, plus the chunks of rdr::ParallelZlibOutStream. Workers block
-// the asynchronous signals. Failures of any thread are thrown here after
-// every worker has stopped.
-void encodePage(rdr::OutStream& file, PixelBuffer& page, const PixelFormat& pf,
-                int threads);
+// The same with `threads` threads in all, the caller's included. With 1
+// this is encodePage above, byte for byte. With more, the caller's thread
+// reads and tile-encodes the page while threads - 1 workers deflate it in
+// chunks and write it to `file`, which they own until this returns; the
+// data decodes to the same tiles, its compressed bytes differ. Failures of
+// any thread are thrown here after every worker has stopped.
+void encodePage(rdr::OutStream& file, PixelBuffer& page, int threads);
 
 // "EncoderThreads": the threads encodePage is given for a printed page; by
 // default the number of online cores, at most 4.

@@ -1,5 +1,4 @@
 #include <plat/unix/Threading.h>
-#include <plat/unix/WorkerPool.h>
 
 #include <plat/Exception.h>
 
@@ -8,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -110,31 +108,4 @@ TEST(ConditionDeathTest, TimedWaitIsNotSupported)
         c.wait(m, 0);
       },
       "timeoutMs == -1.*Condition timed wait not implemented yet");
-}
-
-// A waiting thread runs queued jobs itself, but never one for workers only;
-// workers run every job with all asynchronous signals blocked.
-TEST(WorkerPool, WaitRunsJobsExceptWorkersOnlyOnes)
-{
-  WorkerPool none(0);
-  MutexLock l(none.mutex());
-  std::vector<int> ran;
-  none.post([&] { ran.push_back(1); }, true);
-  none.post([&] { ran.push_back(2); });
-  none.wait([&] { return ran.size() == 1; });
-  EXPECT_EQ(ran, std::vector<int>{2});
-
-  WorkerPool pool(2);
-  int blocked = -1;
-  pool.post(
-      [&] {
-        sigset_t mask;
-        pthread_sigmask(SIG_BLOCK, nullptr, &mask);
-        MutexLock inJob(pool.mutex());
-        blocked = sigismember(&mask, SIGTERM) + sigismember(&mask, SIGINT);
-      },
-      true);
-  MutexLock lp(pool.mutex());
-  pool.wait([&] { return blocked >= 0; });
-  EXPECT_EQ(blocked, 2);
 }

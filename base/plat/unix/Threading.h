@@ -44,19 +44,6 @@ private:
   Mutex& m_;
 };
 
-// Releases a Mutex the caller holds (once) for the lifetime of the object,
-// so that slow work between two guarded steps does not hold it.
-class MutexUnlock {
-public:
-  explicit MutexUnlock(Mutex& m) : m_(m) { m_.unlock(); }
-  ~MutexUnlock() { m_.lock(); }
-  MutexUnlock(const MutexUnlock&) = delete;
-  MutexUnlock& operator=(const MutexUnlock&) = delete;
-
-private:
-  Mutex& m_;
-};
-
 class Condition {
 public:
   Condition();
