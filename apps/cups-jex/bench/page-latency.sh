@@ -78,11 +78,12 @@ filter() { # document dpi
 }
 export -f filter
 
-# best COMMAND: the least wall time of RUNS runs of a bash command line.
+# best COMMAND: the least wall time of RUNS runs of a bash command line, in
+# milliseconds' resolution (a page can take less than 0.1 s).
 best() {
+  local TIMEFORMAT=%3R
   for _ in $(seq "$RUNS"); do
-    /usr/bin/time -f %e -o t bash -c "$1" >/dev/null
-    cat t
+    { time bash -c "$1" >/dev/null 2>&1; } 2>&1
   done | sort -n | head -1
 }
 peak() { # threads raster: peak resident memory in MB
