@@ -62,7 +62,10 @@ protected:
     id = std::to_string(getpid() * 100 + ++counter);
     dir = "/tmp/.jex-" + a().uid;
     socket = dir + "/print.ag";
-    victim = writeFile("/tmp/jex-test-victim-" + id, "secret");
+    // Root's file that the attacks point at: in a directory of root's own,
+    // which the accounts may pass through but nobody else can write to.
+    chmod(victimDir.path().c_str(), 0711);
+    victim = writeFile(victimDir.file("victim"), "secret");
   }
   void TearDown() override
   {
@@ -70,7 +73,6 @@ protected:
     std::filesystem::remove_all(dir, ignored);
     for (const std::string& f : listDir("/tmp", "jex-" + id))
       std::filesystem::remove_all("/tmp/" + f, ignored);
-    unlink(victim.c_str());
   }
 
   const Account& a() const { return testAccounts("jext")[0]; }
@@ -109,6 +111,7 @@ protected:
     EXPECT_EQ(listDir(dir, "jex-" + id), std::set<std::string>());
   }
 
+  testutil::TempDir victimDir;
   std::string id, dir, socket, victim;
 };
 
